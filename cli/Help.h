@@ -1,0 +1,4 @@
+#pragma once
+#include <string>
+// The --help text: every command and option, with examples.
+std::string HelpText();
