@@ -1,0 +1,18 @@
+// Windows bitmap: content test and writer (no loader; the export needs none).
+#pragma once
+
+#include "ImageFileFormat.h"
+
+class TBMPFileFormat : public TImageFileFormat {
+public:
+  TBMPFileFormat();
+
+  bool FUseRLE = true;  // 8-bit images RLE8-compressed
+
+  // "BM" followed by a known info-header size.
+  bool TestFormat(TStream& stream) override;
+
+protected:
+  TImageFormat CompatibleFormat(const TImageFormatInfo& source) const override;
+  void SaveData(TStream& out, const TImageData& image) override;
+};

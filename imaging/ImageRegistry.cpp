@@ -1,0 +1,82 @@
+#include "ImageRegistry.h"
+
+#include <iterator>
+
+#include "BMPFormat.h"
+
+namespace {
+
+constexpr bool kWritable = true;
+constexpr bool kReadOnly = false;
+constexpr bool kMultiImage = true;
+
+// A format whose own class is not in the build yet: it is known by name and
+// abilities, and its save fails with the base class's "not yet" error before
+// anything is written.
+std::unique_ptr<TImageFileFormat> Pending(const char* name, const char* masks, bool canSave,
+                                          TImageFormats supported, bool multiImage = false) {
+  return std::make_unique<TImageFileFormat>(name, masks, true, canSave, multiImage, supported);
+}
+
+TImageFileFormatList MakeRegistry() {
+  using enum TImageFormat;
+  constexpr TImageFormats kPngFormats{Index8,   Gray8,        A8Gray8,   Gray16,      A16Gray16,   R8G8B8,
+                                      A8R8G8B8, R16G16B16, A16R16G16B16, B16G16R16, A16B16G16R16};
+  // One row per format, in registry order.
+  std::unique_ptr<TImageFileFormat> rows[] = {
+      std::make_unique<TBMPFileFormat>(),
+      Pending("Joint Photographic Experts Group Image", "*.jpg,*.jpeg,*.jfif,*.jpe,*.jif", kWritable, {Gray8, R8G8B8}),
+      Pending("Portable Network Graphics", "*.png", kWritable, kPngFormats),
+      Pending("Multiple Network Graphics", "*.mng", kWritable, kPngFormats, kMultiImage),
+      Pending("JPEG Network Graphics", "*.jng", kWritable, {Gray8, A8Gray8, R8G8B8, A8R8G8B8}),
+      Pending("Graphics Interchange Format", "*.gif", kWritable, {Index8}, kMultiImage),
+      Pending("DirectDraw Surface", "*.dds", kWritable, {}, kMultiImage),
+      Pending("Truevision Targa Image", "*.tga", kWritable, {Index8, Gray8, A1R5G5B5, R8G8B8, A8R8G8B8}),
+      Pending("Portable Bit Map", "*.pbm", kReadOnly, {}),
+      Pending("Portable Gray Map", "*.pgm", kWritable, {Gray8, Gray16}),
+      Pending("Portable Pixel Map", "*.ppm", kWritable, {R8G8B8, R16G16B16}),
+      Pending("Portable Arbitrary Map", "*.pam", kWritable,
+              {Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16}),
+      Pending("Portable Float Map", "*.pfm", kWritable, {R32F, A32B32G32R32F}),
+      Pending("JPEG 2000 Image", "*.jp2,*.j2k,*.j2c,*.jpx,*.jpc", kWritable,
+              {Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16}),
+      Pending("Tagged Image File Format", "*.tif,*.tiff", kWritable,
+              {Index8, Gray8, A8Gray8, Gray16, Gray32, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16, R32F,
+               A32R32G32B32F, R16F, A16R16G16B16F},
+              kMultiImage),
+      Pending("Photoshop Image", "*.psd,*.pdd", kWritable,
+              {Index8, Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16, R32F,
+               A32R32G32B32F}),
+      Pending("ZSoft Paintbrush Image", "*.pcx", kReadOnly, {}),
+      Pending("X Window Pixmap", "*.xpm", kWritable, {A8R8G8B8}),
+  };
+  static_assert(std::size(rows) == 18, "one row per registered picture format");
+  TImageFileFormatList list;
+  for (auto& row : rows) list.push_back(std::move(row));
+  return list;
+}
+
+}  // namespace
+
+const TImageFileFormatList& ImageFileFormats() {
+  static const TImageFileFormatList registry = MakeRegistry();
+  return registry;
+}
+
+TImageFileFormat* FindImageFileFormatByContent(TStream& stream) {
+  for (const auto& format : ImageFileFormats()) {
+    const int64_t position = stream.Position();
+    const bool accepted = format->TestFormat(stream);
+    stream.SetPosition(position);  // so one careless content test cannot mislead the next
+    if (accepted) return format.get();
+  }
+  return nullptr;
+}
+
+TImageFileFormat* FindImageFileFormatByName(const std::string& fileName) {
+  const TImageFileFormatList& formats = ImageFileFormats();
+  for (auto it = formats.rbegin(); it != formats.rend(); ++it) {
+    if ((*it)->TestFileName(fileName)) return it->get();
+  }
+  return nullptr;
+}
