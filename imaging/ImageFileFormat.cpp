@@ -94,6 +94,7 @@ bool TImageFileFormat::MakeCompatible(const TImageData& image, TImageData& compa
 }
 
 void TImageFileFormat::SaveImageToStream(TStream& out, const TImageData& image) {
+  if (!TestImage(image)) throw EImagingError("Cannot save an invalid image. " + ImageToStr(image));
   TImageData converted;
   bool mustBeFreed = false;
   MakeCompatible(image, converted, mustBeFreed);
@@ -102,14 +103,19 @@ void TImageFileFormat::SaveImageToStream(TStream& out, const TImageData& image) 
 
 bool TImageFileFormat::SaveToFile(const std::string& fileName, const TDynImageDataArray& images, bool) {
   FFirstIdx = FLastIdx = 0;
-  if (images.empty() || !TestImage(images[0])) return false;
+  return !images.empty() && SaveImageToFile(fileName, images[0]);
+}
+
+bool TImageFileFormat::SaveImageToFile(const std::string& fileName, const TImageData& image) {
+  if (!FCanSave || !TestImage(image)) return false;
   try {
-    // Convert before touching the file system: a failed conversion leaves nothing behind.
+    // Convert before touching the file system: a failed conversion leaves nothing
+    // behind, and a failed write leaves the file it would replace as it was.
     TImageData converted;
     bool mustBeFreed = false;
-    MakeCompatible(images[0], converted, mustBeFreed);
+    MakeCompatible(image, converted, mustBeFreed);
     TSafeFileStream out(fileName);
-    SaveData(out, mustBeFreed ? converted : images[0]);
+    SaveData(out, mustBeFreed ? converted : image);
     out.Commit();
   } catch (...) {
     const std::string extension = FExtensions.empty() ? std::string() : FExtensions.front();

@@ -46,6 +46,8 @@ public:
   // raise "Error while saving images to file "%s" (file format: %s)." with the
   // underlying text nested. Returns false when there is nothing to save.
   bool SaveToFile(const std::string& fileName, const TDynImageDataArray& images, bool OnlyFirstLevel);
+  // The same for one image held outside a list.
+  bool SaveImageToFile(const std::string& fileName, const TImageData& image);
 
 protected:
   // The conversion rule: the format an image of this source format becomes.
