@@ -1,7 +1,39 @@
 #include "Help.h"
 
+#include "ImageRegistry.h"
+
+namespace {
+
+// export and convert. The extensions come from the picture-format registry, so
+// the list follows the formats that are actually built in.
+std::string ExportHelp() {
+  std::string extensions;
+  for (const auto& format : ImageFileFormats()) {
+    if (!format->FCanSave) continue;
+    for (const std::string& extension : format->FExtensions) extensions += " " + extension;
+  }
+  return R"(
+export, convert:
+  export writes the main image (or subimage K, counted from 0) of the texture
+  entry INDEX of ARCHIVE to OUTFILE, exactly as the desktop program's "Export
+  Texture" does; convert does the same for a DDS file on disk. OUTFILE's
+  extension (any letter case) chooses the picture format, and the image is
+  converted to a pixel layout that format holds. Nothing is written when the
+  extension names no writable format or the texture's pixel format is not
+  supported; an existing OUTFILE is replaced only once the new one is complete.
+  Extensions written:)" + extensions + R"(
+  --subimage K   write subimage K instead of the main image (see 'info')
+  --keepheader   (export) read the archive with type headers kept in entries
+  Examples:
+    quorvin-cli export game.sds 12 wall.png
+    quorvin-cli convert --subimage 1 wall.dds wall-level1.bmp
+)";
+}
+
+}  // namespace
+
 std::string HelpText() {
-  return R"(Usage: quorvin-cli COMMAND [OPTIONS] ...
+  return std::string(R"(Usage: quorvin-cli COMMAND [OPTIONS] ...
 
 Looks inside SDS resource archives: lists, extracts and converts their resources.
 
@@ -14,5 +46,5 @@ Commands:
   convert [--subimage K] INPUT OUTFILE
   info    [--json] INPUT
   --help | --version
-)";
+)") + ExportHelp();
 }
