@@ -3,6 +3,11 @@
 #include <iterator>
 
 #include "BMPFormat.h"
+#include "GIFFormat.h"
+#include "JPEG2000Format.h"
+#include "JPEGFormat.h"
+#include "PNGFormat.h"
+#include "TIFFFormat.h"
 
 namespace {
 
@@ -25,11 +30,11 @@ TImageFileFormatList MakeRegistry() {
   // One row per format, in registry order.
   std::unique_ptr<TImageFileFormat> rows[] = {
       std::make_unique<TBMPFileFormat>(),
-      Pending("Joint Photographic Experts Group Image", "*.jpg,*.jpeg,*.jfif,*.jpe,*.jif", kWritable, {Gray8, R8G8B8}),
-      Pending("Portable Network Graphics", "*.png", kWritable, kPngFormats),
+      std::make_unique<TJPEGFileFormat>(),
+      std::make_unique<TPNGFileFormat>(),
       Pending("Multiple Network Graphics", "*.mng", kWritable, kPngFormats, kMultiImage),
       Pending("JPEG Network Graphics", "*.jng", kWritable, {Gray8, A8Gray8, R8G8B8, A8R8G8B8}),
-      Pending("Graphics Interchange Format", "*.gif", kWritable, {Index8}, kMultiImage),
+      std::make_unique<TGIFFileFormat>(),
       Pending("DirectDraw Surface", "*.dds", kWritable, {}, kMultiImage),
       Pending("Truevision Targa Image", "*.tga", kWritable, {Index8, Gray8, A1R5G5B5, R8G8B8, A8R8G8B8}),
       Pending("Portable Bit Map", "*.pbm", kReadOnly, {}),
@@ -38,12 +43,8 @@ TImageFileFormatList MakeRegistry() {
       Pending("Portable Arbitrary Map", "*.pam", kWritable,
               {Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16}),
       Pending("Portable Float Map", "*.pfm", kWritable, {R32F, A32B32G32R32F}),
-      Pending("JPEG 2000 Image", "*.jp2,*.j2k,*.j2c,*.jpx,*.jpc", kWritable,
-              {Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16}),
-      Pending("Tagged Image File Format", "*.tif,*.tiff", kWritable,
-              {Index8, Gray8, A8Gray8, Gray16, Gray32, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16, R32F,
-               A32R32G32B32F, R16F, A16R16G16B16F},
-              kMultiImage),
+      std::make_unique<TJPEG2000FileFormat>(),
+      std::make_unique<TTIFFFileFormat>(),
       Pending("Photoshop Image", "*.psd,*.pdd", kWritable,
               {Index8, Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16, R32F,
                A32R32G32B32F}),
