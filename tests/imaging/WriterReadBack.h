@@ -1,0 +1,63 @@
+// Shared by the picture writer tests: pattern images in any plain format, the
+// pixels they should read back as, and independent readers (ImageMagick and
+// Pillow from Debian) that decode written files at full sample precision.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ImageData.h"
+#include "ImageFileFormat.h"
+
+namespace writer_readback {
+
+struct TRgba16 {
+  uint16_t R = 0, G = 0, B = 0, A = 0;
+};
+
+// A width x height image whose samples differ between rows, columns and
+// channels and in both bytes of 16-bit samples; alpha runs through 0, full
+// and values between. Index8 gets a palette, opaque unless paletteAlpha.
+TImageData MakePatternImage(TImageFormat format, int32_t width, int32_t height, bool paletteAlpha = false);
+
+// What each pixel should read back as, 16 bits per channel. Grey formats and
+// one-channel float formats read back as grey.
+std::vector<TRgba16> ExpectedPixels(const TImageData& image);
+
+struct TDecoded {
+  bool Ok = false;
+  std::string Error;
+  std::string Mode;  // Pillow's image mode; empty for ImageMagick
+  int Width = 0;
+  int Height = 0;
+  std::vector<TRgba16> Pixels;  // rows top to bottom, scaled to 16 bits
+  int Bits = 16;                // significant bits per sample the reader delivered
+};
+
+// First frame of the file, 16 bits per channel.
+TDecoded ReadWithMagick(const std::filesystem::path& file);
+// One Pillow run for all files; 16-bit grey modes keep 16 bits, the rest 8.
+std::vector<TDecoded> ReadWithPillow(const std::vector<std::filesystem::path>& files);
+
+struct TCompare {
+  int Bits[4] = {16, 16, 16, 16};    // significant bits of R, G, B, A to compare
+  bool IgnoreAlpha = false;          // the reader (or file) has no alpha
+  bool IgnoreColorOfTransparent = false;
+};
+
+// Size and every pixel, on the bits both sides carry.
+::testing::AssertionResult SamePixels(const TDecoded& decoded, int width, int height,
+                                      const std::vector<TRgba16>& expected, const TCompare& how = {});
+
+// Peak signal-to-noise ratio of the red, green and blue channels at 8 bits.
+double ColorPSNR(const TDecoded& decoded, const std::vector<TRgba16>& expected);
+
+// Saves image through format's conversion and writer into a file.
+std::vector<uint8_t> WritePicture(TImageFileFormat& format, const TImageData& image,
+                                  const std::filesystem::path& file);
+
+}  // namespace writer_readback
