@@ -7,6 +7,7 @@
 #include "JPEG2000Format.h"
 #include "JPEGFormat.h"
 #include "PNGFormat.h"
+#include "TargaFormat.h"
 #include "TIFFFormat.h"
 
 namespace {
@@ -36,7 +37,7 @@ TImageFileFormatList MakeRegistry() {
       Pending("JPEG Network Graphics", "*.jng", kWritable, {Gray8, A8Gray8, R8G8B8, A8R8G8B8}),
       std::make_unique<TGIFFileFormat>(),
       Pending("DirectDraw Surface", "*.dds", kWritable, {}, kMultiImage),
-      Pending("Truevision Targa Image", "*.tga", kWritable, {Index8, Gray8, A1R5G5B5, R8G8B8, A8R8G8B8}),
+      std::make_unique<TTargaFileFormat>(),
       Pending("Portable Bit Map", "*.pbm", kReadOnly, {}),
       Pending("Portable Gray Map", "*.pgm", kWritable, {Gray8, Gray16}),
       Pending("Portable Pixel Map", "*.ppm", kWritable, {R8G8B8, R16G16B16}),
