@@ -18,8 +18,7 @@ void CheckDimensions(TImageFormat format, int32_t& width, int32_t& height) {
   if (info.CheckDimensions) info.CheckDimensions(format, width, height);
 }
 
-void NewImage(int32_t width, int32_t height, TImageFormat format, TImageData& image) {
-  FreeImage(image);
+int64_t CheckedImageSize(int32_t width, int32_t height, TImageFormat format) {
   const TImageFormatInfo& info = GetFormatInfo(format);
   int32_t w = width;
   int32_t h = height;
@@ -31,8 +30,17 @@ void NewImage(int32_t width, int32_t height, TImageFormat format, TImageData& im
     throw EImagingError(Format("Error while creating image data with params: Width=%d Height=%d Format=%s.", width,
                                height, info.Name));
   }
+  return size;
+}
+
+void NewImage(int32_t width, int32_t height, TImageFormat format, TImageData& image) {
+  FreeImage(image);
+  const int64_t size = CheckedImageSize(width, height, format);
+  int32_t w = width;
+  int32_t h = height;
+  CheckDimensions(format, w, h);
   image.Bits.assign(static_cast<size_t>(size), 0);
-  image.Palette.assign(static_cast<size_t>(info.PaletteEntries), TColor32Rec{});
+  image.Palette.assign(static_cast<size_t>(GetFormatInfo(format).PaletteEntries), TColor32Rec{});
   image.Width = w;
   image.Height = h;
   image.Format = format;

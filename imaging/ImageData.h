@@ -23,6 +23,7 @@ using TDynImageDataArray = std::vector<TImageData>;
 struct TImagingLimits {
   int64_t MaxImageBytes = int64_t{512} << 20;    // one image's pixel buffer
   int64_t MaxTextureBytes = int64_t{1} << 30;    // all subimages of one texture
+  int64_t MaxSubimages = int64_t{1} << 16;       // subimages of one texture (levels x faces x slices)
 };
 TImagingLimits& ImagingLimits();
 
@@ -34,6 +35,8 @@ void CheckDimensions(TImageFormat format, int32_t& width, int32_t& height);
 // zero palette for Index8. Throws EImagingError
 // "Error while creating image data with params: Width=%d Height=%d Format=%s."
 void NewImage(int32_t width, int32_t height, TImageFormat format, TImageData& image);
+// The size NewImage would allocate, or NewImage's error when it would refuse.
+int64_t CheckedImageSize(int32_t width, int32_t height, TImageFormat format);
 void FreeImage(TImageData& image);
 // Valid: a known format and Size equal to GetPixelsSize of its dimensions.
 bool TestImage(const TImageData& image);
