@@ -1,0 +1,214 @@
+// The BMP writer, checked by independent readers with exact pixels: every pixel
+// format the writer takes as it is, the RLE8 path, and the grey conversion.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+
+#include "BMPFormat.h"
+#include "PictureReaders.h"
+#include "TestSupport.h"
+
+namespace {
+
+using namespace testing_support;
+
+uint32_t LE(const std::vector<uint8_t>& b, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b.at(at + static_cast<size_t>(i));
+  return v;
+}
+
+// A source image and the RGBA an exact reader must see.
+struct Sample {
+  TImageData image;
+  std::vector<uint8_t> rgba;
+};
+
+// Channels only at 0 or their maximum, in a pattern that gives each channel its
+// own bit, so a swapped or lost mask shows. `seen` is what the reader makes of a
+// full channel (R, G, B, A): ImageMagick widens 4-bit 15 to 240 and a 1-bit alpha
+// to 128.
+Sample ExtremeBitFields(TImageFormat format, int32_t w, int32_t h,
+                        std::array<uint8_t, 4> seen = {255, 255, 255, 255}) {
+  const TImageFormatInfo& info = GetFormatInfo(format);
+  Sample s;
+  NewImage(w, h, format, s.image);
+  for (int32_t i = 0; i < w * h; ++i) {
+    const int bits = (i * 7 + i / w) % 16;
+    const bool a = (bits & 8) || !info.HasAlphaChannel, r = bits & 4, g = bits & 2, b = bits & 1;
+    uint32_t word = (r ? info.PixelFormat.R : 0) | (g ? info.PixelFormat.G : 0) | (b ? info.PixelFormat.B : 0) |
+                    (a ? info.PixelFormat.A : 0);
+    for (int k = 0; k < info.BytesPerPixel; ++k) s.image.Bits[static_cast<size_t>(i * info.BytesPerPixel + k)] = word >> (8 * k);
+    const bool full[4] = {r, g, b, a};
+    for (int k = 0; k < 4; ++k) s.rgba.push_back(full[k] ? (k == 3 && !info.HasAlphaChannel ? 255 : seen[k]) : 0);
+  }
+  return s;
+}
+
+// Random bytes in the B, G, R(, A or X) layouts.
+Sample RandomBytes(TImageFormat format, int32_t w, int32_t h, bool readerSeesFourthByte) {
+  const TImageFormatInfo& info = GetFormatInfo(format);
+  Sample s;
+  NewImage(w, h, format, s.image);
+  std::minstd_rand random(static_cast<unsigned>(format) * 31 + static_cast<unsigned>(w));
+  for (uint8_t& byte : s.image.Bits) byte = static_cast<uint8_t>(random());
+  for (int32_t i = 0; i < w * h; ++i) {
+    const uint8_t* p = &s.image.Bits[static_cast<size_t>(i * info.BytesPerPixel)];
+    s.rgba.insert(s.rgba.end(), {p[2], p[1], p[0]});
+    s.rgba.push_back(info.BytesPerPixel == 4 && readerSeesFourthByte ? p[3] : 255);
+  }
+  return s;
+}
+
+// Long runs, short runs, stretches without runs and single odd bytes, across
+// widths that make literal blocks and runs longer than one RLE8 code can hold.
+std::vector<uint8_t> RunnyBytes(size_t count, unsigned seed) {
+  std::minstd_rand random(seed);
+  std::vector<uint8_t> bytes;
+  while (bytes.size() < count) {
+    const size_t length = 1 + random() % (random() % 4 == 0 ? 300 : 6);
+    const bool run = random() % 2;
+    const uint8_t value = static_cast<uint8_t>(random());
+    for (size_t i = 0; i < length && bytes.size() < count; ++i) {
+      bytes.push_back(run ? value : static_cast<uint8_t>(random()));
+    }
+  }
+  return bytes;
+}
+
+Sample Indexed(int32_t w, int32_t h) {
+  Sample s;
+  NewImage(w, h, TImageFormat::Index8, s.image);
+  std::minstd_rand random(7);
+  for (TColor32Rec& c : s.image.Palette) {
+    c = {static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), 255};
+  }
+  s.image.Bits = RunnyBytes(s.image.Bits.size(), 11);
+  for (uint8_t index : s.image.Bits) {
+    const TColor32Rec& c = s.image.Palette[index];
+    s.rgba.insert(s.rgba.end(), {c.R, c.G, c.B, 255});
+  }
+  return s;
+}
+
+Sample Grey(int32_t w, int32_t h) {
+  Sample s;
+  NewImage(w, h, TImageFormat::Gray8, s.image);
+  s.image.Bits = RunnyBytes(s.image.Bits.size(), 5);
+  for (uint8_t v : s.image.Bits) s.rgba.insert(s.rgba.end(), {v, v, v, 255});
+  return s;
+}
+
+enum class Reader { Pillow, ImageMagick };
+
+struct Case {
+  const char* name;
+  Sample (*make)();
+  bool useRle;
+  Reader reader;
+  uint32_t bitCount, compression, infoSize;
+};
+
+const Case kCases[] = {
+    // 32-bit BI_RGB: Pillow ignores the fourth byte, ImageMagick reads it as alpha.
+    {"A8R8G8B8", [] { return RandomBytes(TImageFormat::A8R8G8B8, 7, 3, true); }, true, Reader::ImageMagick, 32, 0, 40},
+    {"X8R8G8B8", [] { return RandomBytes(TImageFormat::X8R8G8B8, 6, 2, false); }, true, Reader::Pillow, 32, 0, 40},
+    {"R8G8B8 with row padding", [] { return RandomBytes(TImageFormat::R8G8B8, 5, 3, false); }, true, Reader::Pillow,
+     24, 0, 40},
+    {"R5G6B5", [] { return ExtremeBitFields(TImageFormat::R5G6B5, 5, 4); }, true, Reader::Pillow, 16, 3, 40},
+    {"X1R5G5B5", [] { return ExtremeBitFields(TImageFormat::X1R5G5B5, 3, 3); }, true, Reader::Pillow, 16, 0, 40},
+    {"X4R4G4B4", [] { return ExtremeBitFields(TImageFormat::X4R4G4B4, 5, 4, {240, 240, 240, 255}); }, true, Reader::ImageMagick, 16, 3, 40},
+    {"A1R5G5B5", [] { return ExtremeBitFields(TImageFormat::A1R5G5B5, 5, 4, {255, 255, 255, 128}); }, true, Reader::ImageMagick, 16, 3, 108},
+    {"A4R4G4B4", [] { return ExtremeBitFields(TImageFormat::A4R4G4B4, 4, 4, {240, 240, 240, 240}); }, true, Reader::ImageMagick, 16, 3, 108},
+    {"Index8 RLE8", [] { return Indexed(301, 9); }, true, Reader::Pillow, 8, 1, 40},
+    {"Index8 RLE8 one pixel", [] { return Indexed(1, 1); }, true, Reader::Pillow, 8, 1, 40},
+    {"Index8 uncompressed", [] { return Indexed(13, 3); }, false, Reader::Pillow, 8, 0, 40},
+    {"Gray8 as RLE8 with grey palette", [] { return Grey(257, 5); }, true, Reader::Pillow, 8, 1, 40},
+};
+
+TEST(BmpWriter, IndependentReadersSeeTheExactPixels) {
+  TempDir dir;
+  std::vector<std::filesystem::path> paths;
+  std::vector<Sample> samples;
+  for (const Case& c : kCases) {
+    TBMPFileFormat bmp;
+    bmp.FUseRLE = c.useRle;
+    samples.push_back(c.make());
+    paths.push_back(dir / (std::string(c.name) + ".bmp"));
+    ASSERT_TRUE(bmp.SaveImageToFile(paths.back().string(), samples.back().image)) << c.name;
+  }
+  const std::vector<DecodedPicture> pillow = ReadWithPillow(paths);
+  for (size_t i = 0; i < std::size(kCases); ++i) {
+    const Case& c = kCases[i];
+    SCOPED_TRACE(c.name);
+    const TImageData& image = samples[i].image;
+    const std::vector<uint8_t> file = ReadFileBytes(paths[i]);
+    ASSERT_GE(file.size(), 54u);
+    EXPECT_EQ(LE(file, 0, 2), 0x4D42u);
+    EXPECT_EQ(LE(file, 2, 4), file.size());
+    EXPECT_EQ(LE(file, 14, 4), c.infoSize);
+    EXPECT_EQ(LE(file, 28, 2), c.bitCount);
+    EXPECT_EQ(LE(file, 30, 4), c.compression);
+    EXPECT_EQ(LE(file, 34, 4), file.size() - LE(file, 10, 4)) << "image size field";
+    EXPECT_EQ(LE(file, 38, 4), 2835u);
+    EXPECT_EQ(LE(file, 42, 4), 2835u);
+
+    const DecodedPicture picture = c.reader == Reader::Pillow ? pillow[i] : ReadWithImageMagick(paths[i]);
+    ASSERT_TRUE(picture.ok) << picture.error;
+    EXPECT_EQ(picture.width, image.Width);
+    EXPECT_EQ(picture.height, image.Height);
+    EXPECT_TRUE(picture.rgba == samples[i].rgba);
+  }
+}
+
+TEST(BmpWriter, KeepsTheFourthByteOfX8R8G8B8) {
+  TempDir dir;
+  Sample s = RandomBytes(TImageFormat::X8R8G8B8, 3, 2, true);
+  const auto path = dir / "x.bmp";
+  ASSERT_TRUE(TBMPFileFormat().SaveImageToFile(path.string(), s.image));
+  const std::vector<uint8_t> file = ReadFileBytes(path);
+  const size_t offBits = LE(file, 10, 4);
+  ASSERT_EQ(file.size(), offBits + s.image.Bits.size());
+  // Rows are stored bottom-up.
+  for (int32_t y = 0; y < 2; ++y) {
+    for (size_t k = 0; k < 12; ++k) EXPECT_EQ(file[offBits + static_cast<size_t>(1 - y) * 12 + k], s.image.Bits[static_cast<size_t>(y) * 12 + k]);
+  }
+}
+
+TEST(BmpWriter, GreyBecomesAGreyRampPalette) {
+  TempDir dir;
+  Sample s = Grey(4, 4);
+  const auto path = dir / "g.bmp";
+  ASSERT_TRUE(TBMPFileFormat().SaveImageToFile(path.string(), s.image));
+  const std::vector<uint8_t> file = ReadFileBytes(path);
+  EXPECT_EQ(LE(file, 46, 4), 256u) << "colours used";
+  for (uint32_t i = 0; i < 256; ++i) ASSERT_EQ(LE(file, 54 + 4 * i, 4), i * 0x010101u) << "entry " << i;
+}
+
+TEST(BmpWriter, ContentTestAcceptsBitmapsOnly) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    bool accepted;
+  };
+  const std::string bm40 = std::string("BM") + std::string(12, '\0') + std::string("\x28\0\0\0", 4);
+  const Row rows[] = {
+      {"version 3 header", bm40, true},
+      {"version 4 header", std::string("BM") + std::string(12, '\0') + std::string("\x6C\0\0\0", 4), true},
+      {"DDS texture", std::string("DDS |") + std::string(200, '\0'), false},
+      {"unknown header size", std::string("BM") + std::string(12, '\0') + std::string("\x29\0\0\0", 4), false},
+      {"too short", bm40.substr(0, 17), false},
+      {"empty", "", false},
+  };
+  for (const Row& row : rows) {
+    TMemoryStream stream;
+    stream.WriteBuffer("xx", 2);
+    stream.WriteBuffer(row.bytes.data(), static_cast<int64_t>(row.bytes.size()));
+    stream.SetPosition(2);
+    EXPECT_EQ(TBMPFileFormat().TestFormat(stream), row.accepted) << row.name;
+    EXPECT_EQ(stream.Position(), 2) << row.name;
+  }
+}
+
+}  // namespace
