@@ -30,6 +30,26 @@ export, convert:
 )";
 }
 
+// info.
+std::string InfoHelp() {
+  return R"(
+info:
+  Decodes the DDS file INPUT and prints its subimages (mipmap levels, cube
+  faces, volume slices) in file order, one line each:
+    INDEX<TAB>WIDTHxHEIGHT<TAB>FORMAT
+  Block-compressed subimages show their sizes rounded up to whole 4x4 blocks;
+  FORMAT is the internal pixel format (DXT1, A8R8G8B8, ...). A file whose pixel
+  format is not supported fails with a message saying so.
+  --json   print one JSON object instead:
+           {"cube_map": BOOL, "volume": BOOL, "mipmap_count": N, "depth": N,
+            "subimages": [{"index": I, "width": W, "height": H,
+                           "format": NAME, "size": BYTES}, ...]}
+  Examples:
+    quorvin-cli info wall.dds
+    quorvin-cli info --json sky.dds
+)";
+}
+
 }  // namespace
 
 std::string HelpText() {
@@ -46,5 +66,5 @@ Commands:
   convert [--subimage K] INPUT OUTFILE
   info    [--json] INPUT
   --help | --version
-)") + ExportHelp();
+)") + ExportHelp() + InfoHelp();
 }
