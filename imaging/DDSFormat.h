@@ -23,4 +23,9 @@ public:
 
   bool TestFormat(TStream& stream) override;
   bool LoadFromStream(TStream& stream, TDynImageDataArray& images, bool OnlyFirstLevel) override;
+
+protected:
+  // The writer (DDSWriter.cpp): one plain level with the pixel data as it is.
+  TImageFormat CompatibleFormat(const TImageFormatInfo& source) const override;
+  void SaveData(TStream& out, const TImageData& image) override;
 };

@@ -3,10 +3,12 @@
 #include <iterator>
 
 #include "BMPFormat.h"
+#include "DDSFormat.h"
 #include "GIFFormat.h"
 #include "JPEG2000Format.h"
 #include "JPEGFormat.h"
 #include "PNGFormat.h"
+#include "PortableMapFormats.h"
 #include "TargaFormat.h"
 #include "TIFFFormat.h"
 
@@ -36,14 +38,13 @@ TImageFileFormatList MakeRegistry() {
       Pending("Multiple Network Graphics", "*.mng", kWritable, kPngFormats, kMultiImage),
       Pending("JPEG Network Graphics", "*.jng", kWritable, {Gray8, A8Gray8, R8G8B8, A8R8G8B8}),
       std::make_unique<TGIFFileFormat>(),
-      Pending("DirectDraw Surface", "*.dds", kWritable, {}, kMultiImage),
+      std::make_unique<TDDSFileFormat>(),
       std::make_unique<TTargaFileFormat>(),
       Pending("Portable Bit Map", "*.pbm", kReadOnly, {}),
-      Pending("Portable Gray Map", "*.pgm", kWritable, {Gray8, Gray16}),
-      Pending("Portable Pixel Map", "*.ppm", kWritable, {R8G8B8, R16G16B16}),
-      Pending("Portable Arbitrary Map", "*.pam", kWritable,
-              {Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16}),
-      Pending("Portable Float Map", "*.pfm", kWritable, {R32F, A32B32G32R32F}),
+      std::make_unique<TPGMFileFormat>(),
+      std::make_unique<TPPMFileFormat>(),
+      std::make_unique<TPAMFileFormat>(),
+      std::make_unique<TPFMFileFormat>(),
       std::make_unique<TJPEG2000FileFormat>(),
       std::make_unique<TTIFFFileFormat>(),
       Pending("Photoshop Image", "*.psd,*.pdd", kWritable,
