@@ -25,10 +25,13 @@ void ReadScriptRecord(TIEFile& f, int32_t record) {
     TraceLine("Header end at %lld", static_cast<long long>(at));
     // A sub-script must lie inside the resource stream: a negative size would
     // point backwards, a huge one past what a 32-bit start can address.
-    if (head.filesize < 0 || at + head.filesize > s.Size()) {
+    if (head.filesize < 0) {
+      Fail(kLineSubScriptSize, Format("Sub-script %d of resource record %d has a negative size (%d)", c, record,
+                                      head.filesize));
+    }
+    if (at + head.filesize > s.Size()) {
       Fail(kLineSubScriptSize,
-           Format("Sub-script %d of resource record %d has %d bytes, more than the resource stream holds "
-                  "after %lld",
+           Format("Sub-script %d of resource record %d runs past the end of the resource stream (%d bytes at %lld)",
                   c, record, head.filesize, static_cast<long long>(at)));
     }
     TIEFile_Entry entry;

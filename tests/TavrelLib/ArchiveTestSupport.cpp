@@ -1,5 +1,11 @@
 #include "ArchiveTestSupport.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
 #include "Exceptions.h"
 #include "Trace.h"
 
@@ -22,11 +28,31 @@ std::unique_ptr<Opened> OpenPath(const std::string& path, bool keepheader) {
   return opened;
 }
 
+namespace {
+
+// One scratch file for the whole run, in memory where the system offers it:
+// the sweeps open thousands of archives.
+const std::string& ScratchArchivePath() {
+  static const std::string path = [] {
+    std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm/quorvin-test-XXXXXX"
+                                                                     : "/tmp/quorvin-test-XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) throw std::runtime_error("mkstemp failed");
+    close(fd);
+    static struct Remove {
+      std::string path;
+      ~Remove() { unlink(path.c_str()); }
+    } remove{pattern};
+    return pattern;
+  }();
+  return path;
+}
+
+}  // namespace
+
 std::unique_ptr<Opened> OpenBytes(const sdsmaker::Bytes& bytes, bool keepheader) {
-  testing_support::TempDir dir;
-  const std::string path = (dir / "archive.sds").string();
-  sdsmaker::WriteBytes(path, bytes);
-  return OpenPath(path, keepheader);
+  sdsmaker::WriteBytes(ScratchArchivePath(), bytes);
+  return OpenPath(ScratchArchivePath(), keepheader);
 }
 
 sdsmaker::Resource Res(const std::string& type, const std::string& source, const sdsmaker::Bytes& data,
