@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <initializer_list>
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -26,6 +27,11 @@ QImage BlankIcon() {
   return image;
 }
 
+// Single pixels, for shapes too small to draw as lines at 16 x 16.
+void Plot(QPainter& p, const QColor& color, std::initializer_list<QPoint> pixels) {
+  for (const QPoint& pixel : pixels) p.fillRect(QRect(pixel, QSize(1, 1)), color);
+}
+
 void PaintPicture(QPainter& p) {
   p.fillRect(1, 2, 14, 12, kFrameBlue);
   QLinearGradient sky(0, 4, 0, 11);
@@ -40,53 +46,47 @@ void PaintPage(QPainter& p) {
   p.setPen(kPageEdge);
   p.setBrush(kPageFill);
   p.drawPolygon(outline);
-  const QPolygon fold({{9, 1}, {9, 4}, {12, 4}});
-  p.setBrush(kPageFold);
-  p.drawPolygon(fold);
+  p.drawPolyline(QPolygon({{9, 1}, {9, 4}, {12, 4}}));
+  Plot(p, kPageFold, {{10, 2}, {10, 3}, {11, 3}});
   p.fillRect(4, 12, 8, 2, kBarBlue);
 }
 
+// Angle brackets, two pixels thick, over the page's left half.
 void PaintMarkupPage(QPainter& p) {
   PaintPage(p);
-  QPen pen(kFrameBlue, 1.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(pen);
-  p.setBrush(Qt::NoBrush);
-  p.drawPolyline(QPolygonF({{4.5, 5.0}, {1.5, 8.0}, {4.5, 11.0}}));
-  p.drawPolyline(QPolygonF({{6.5, 5.0}, {9.5, 8.0}, {6.5, 11.0}}));
+  Plot(p, kFrameBlue, {{3, 6}, {4, 6}, {2, 7}, {3, 7}, {1, 8}, {2, 8}, {2, 9}, {3, 9}, {3, 10}, {4, 10}});
+  Plot(p, kFrameBlue, {{6, 6}, {7, 6}, {7, 7}, {8, 7}, {8, 8}, {9, 8}, {7, 9}, {8, 9}, {6, 10}, {7, 10}});
 }
 
 void PaintSpeaker(QPainter& p) {
   p.setPen(QColor(0x50, 0x50, 0x50));
   p.setBrush(QColor(0x9a, 0x9a, 0x9a));
-  p.drawPolygon(QPolygon({{1, 5}, {4, 5}, {8, 1}, {8, 14}, {4, 10}, {1, 10}}));
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(0xd8, 0x20, 0x20), 1.4, Qt::SolidLine, Qt::RoundCap));
-  p.setBrush(Qt::NoBrush);
-  // Two arcs centred on the speaker's mouth, opening to the right.
-  p.drawArc(QRectF(6.5, 4.5, 5, 6), -50 * 16, 100 * 16);
-  p.drawArc(QRectF(5.5, 1.5, 9, 12), -55 * 16, 110 * 16);
+  p.drawPolygon(QPolygon({{1, 5}, {3, 5}, {7, 1}, {7, 14}, {3, 10}, {1, 10}}));
+  const QColor red(0xd8, 0x20, 0x20);
+  Plot(p, red, {{9, 5}, {10, 6}, {10, 7}, {10, 8}, {10, 9}, {9, 10}});
+  Plot(p, red, {{11, 2}, {12, 3}, {13, 4}, {13, 5}, {13, 6}, {13, 7}, {13, 8}, {13, 9}, {13, 10}, {13, 11},
+                {12, 12}, {11, 13}});
 }
 
 void PaintWand(QPainter& p) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(Qt::black, 2.2, Qt::SolidLine, Qt::FlatCap));
-  p.drawLine(QPointF(1.5, 14.5), QPointF(8.0, 8.0));
+  p.drawLine(QPointF(1.0, 15.0), QPointF(7.5, 8.5));
   // The white tip needs a dark rim to show on a white list.
-  p.setPen(QPen(Qt::black, 3.0, Qt::SolidLine, Qt::FlatCap));
-  p.drawLine(QPointF(8.0, 8.0), QPointF(10.0, 6.0));
-  p.setPen(QPen(Qt::white, 1.4, Qt::SolidLine, Qt::FlatCap));
-  p.drawLine(QPointF(8.2, 7.8), QPointF(9.6, 6.4));
-  // A four-pointed sparkle around the tip's end.
-  const QPointF c(11.5, 4.5);
+  p.setPen(QPen(Qt::black, 3.2, Qt::SolidLine, Qt::FlatCap));
+  p.drawLine(QPointF(7.5, 8.5), QPointF(10.0, 6.0));
+  p.setPen(QPen(Qt::white, 1.5, Qt::SolidLine, Qt::FlatCap));
+  p.drawLine(QPointF(7.8, 8.2), QPointF(9.6, 6.4));
+  // A four-pointed sparkle just beyond the tip.
+  const QPointF c(12.0, 4.0);
   QPolygonF star;
   for (int i = 0; i < 8; ++i) {
-    const double r = (i % 2 == 0) ? 4.2 : 1.3;
+    const double r = (i % 2 == 0) ? 3.8 : 1.2;
     const double angle = i * 3.14159265358979 / 4;
     star << c + QPointF(r * std::sin(angle), -r * std::cos(angle));
   }
-  p.setPen(QPen(QColor(0xb0, 0x78, 0x00), 0.8));
-  p.setBrush(QColor(0xff, 0xd8, 0x20));
+  p.setPen(QPen(QColor(0xe0, 0xa0, 0x00), 0.5));
+  p.setBrush(QColor(0xff, 0xe0, 0x30));
   p.drawPolygon(star);
 }
 
