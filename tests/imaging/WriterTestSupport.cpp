@@ -92,12 +92,12 @@ std::vector<uint16_t> ReadRGBA16WithImageMagick(const std::filesystem::path& pat
   return rgba;
 }
 
-double PSNR16(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
+double PSNR16(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b, bool alphaOnly) {
   if (a.size() != b.size() || a.empty()) return 0;
   double sum = 0;
   size_t count = 0;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (i % 4 == 3) continue;
+    if ((i % 4 == 3) != alphaOnly) continue;
     const double d = static_cast<double>(a[i]) - b[i];
     sum += d * d;
     ++count;
