@@ -2,10 +2,10 @@
 // format the writer takes as it is, the RLE8 path, and the grey conversion.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <random>
 
 #include "BMPFormat.h"
+#include "ExportSamples.h"
 #include "PictureReaders.h"
 #include "TestSupport.h"
 
@@ -19,66 +19,8 @@ uint32_t LE(const std::vector<uint8_t>& b, size_t at, int bytes) {
   return v;
 }
 
-// A source image and the RGBA an exact reader must see.
-struct Sample {
-  TImageData image;
-  std::vector<uint8_t> rgba;
-};
-
-// Channels only at 0 or their maximum, in a pattern that gives each channel its
-// own bit, so a swapped or lost mask shows. `seen` is what the reader makes of a
-// full channel (R, G, B, A): ImageMagick widens 4-bit 15 to 240 and a 1-bit alpha
-// to 128.
-Sample ExtremeBitFields(TImageFormat format, int32_t w, int32_t h,
-                        std::array<uint8_t, 4> seen = {255, 255, 255, 255}) {
-  const TImageFormatInfo& info = GetFormatInfo(format);
-  Sample s;
-  NewImage(w, h, format, s.image);
-  for (int32_t i = 0; i < w * h; ++i) {
-    const int bits = (i * 7 + i / w) % 16;
-    const bool a = (bits & 8) || !info.HasAlphaChannel, r = bits & 4, g = bits & 2, b = bits & 1;
-    uint32_t word = (r ? info.PixelFormat.R : 0) | (g ? info.PixelFormat.G : 0) | (b ? info.PixelFormat.B : 0) |
-                    (a ? info.PixelFormat.A : 0);
-    for (int k = 0; k < info.BytesPerPixel; ++k) s.image.Bits[static_cast<size_t>(i * info.BytesPerPixel + k)] = word >> (8 * k);
-    const bool full[4] = {r, g, b, a};
-    for (int k = 0; k < 4; ++k) s.rgba.push_back(full[k] ? (k == 3 && !info.HasAlphaChannel ? 255 : seen[k]) : 0);
-  }
-  return s;
-}
-
-// Random bytes in the B, G, R(, A or X) layouts.
-Sample RandomBytes(TImageFormat format, int32_t w, int32_t h, bool readerSeesFourthByte) {
-  const TImageFormatInfo& info = GetFormatInfo(format);
-  Sample s;
-  NewImage(w, h, format, s.image);
-  std::minstd_rand random(static_cast<unsigned>(format) * 31 + static_cast<unsigned>(w));
-  for (uint8_t& byte : s.image.Bits) byte = static_cast<uint8_t>(random());
-  for (int32_t i = 0; i < w * h; ++i) {
-    const uint8_t* p = &s.image.Bits[static_cast<size_t>(i * info.BytesPerPixel)];
-    s.rgba.insert(s.rgba.end(), {p[2], p[1], p[0]});
-    s.rgba.push_back(info.BytesPerPixel == 4 && readerSeesFourthByte ? p[3] : 255);
-  }
-  return s;
-}
-
-// Long runs, short runs, stretches without runs and single odd bytes, across
-// widths that make literal blocks and runs longer than one RLE8 code can hold.
-std::vector<uint8_t> RunnyBytes(size_t count, unsigned seed) {
-  std::minstd_rand random(seed);
-  std::vector<uint8_t> bytes;
-  while (bytes.size() < count) {
-    const size_t length = 1 + random() % (random() % 4 == 0 ? 300 : 6);
-    const bool run = random() % 2;
-    const uint8_t value = static_cast<uint8_t>(random());
-    for (size_t i = 0; i < length && bytes.size() < count; ++i) {
-      bytes.push_back(run ? value : static_cast<uint8_t>(random()));
-    }
-  }
-  return bytes;
-}
-
-Sample Indexed(int32_t w, int32_t h) {
-  Sample s;
+ExportSample Indexed(int32_t w, int32_t h) {
+  ExportSample s;
   NewImage(w, h, TImageFormat::Index8, s.image);
   std::minstd_rand random(7);
   for (TColor32Rec& c : s.image.Palette) {
@@ -92,8 +34,8 @@ Sample Indexed(int32_t w, int32_t h) {
   return s;
 }
 
-Sample Grey(int32_t w, int32_t h) {
-  Sample s;
+ExportSample Grey(int32_t w, int32_t h) {
+  ExportSample s;
   NewImage(w, h, TImageFormat::Gray8, s.image);
   s.image.Bits = RunnyBytes(s.image.Bits.size(), 5);
   for (uint8_t v : s.image.Bits) s.rgba.insert(s.rgba.end(), {v, v, v, 255});
@@ -104,7 +46,7 @@ enum class Reader { Pillow, ImageMagick };
 
 struct Case {
   const char* name;
-  Sample (*make)();
+  ExportSample (*make)();
   bool useRle;
   Reader reader;
   uint32_t bitCount, compression, infoSize;
@@ -112,9 +54,9 @@ struct Case {
 
 const Case kCases[] = {
     // 32-bit BI_RGB: Pillow ignores the fourth byte, ImageMagick reads it as alpha.
-    {"A8R8G8B8", [] { return RandomBytes(TImageFormat::A8R8G8B8, 7, 3, true); }, true, Reader::ImageMagick, 32, 0, 40},
-    {"X8R8G8B8", [] { return RandomBytes(TImageFormat::X8R8G8B8, 6, 2, false); }, true, Reader::Pillow, 32, 0, 40},
-    {"R8G8B8 with row padding", [] { return RandomBytes(TImageFormat::R8G8B8, 5, 3, false); }, true, Reader::Pillow,
+    {"A8R8G8B8", [] { return RandomByteChannels(TImageFormat::A8R8G8B8, 7, 3, true); }, true, Reader::ImageMagick, 32, 0, 40},
+    {"X8R8G8B8", [] { return RandomByteChannels(TImageFormat::X8R8G8B8, 6, 2, false); }, true, Reader::Pillow, 32, 0, 40},
+    {"R8G8B8 with row padding", [] { return RandomByteChannels(TImageFormat::R8G8B8, 5, 3, false); }, true, Reader::Pillow,
      24, 0, 40},
     {"R5G6B5", [] { return ExtremeBitFields(TImageFormat::R5G6B5, 5, 4); }, true, Reader::Pillow, 16, 3, 40},
     {"X1R5G5B5", [] { return ExtremeBitFields(TImageFormat::X1R5G5B5, 3, 3); }, true, Reader::Pillow, 16, 0, 40},
@@ -130,7 +72,7 @@ const Case kCases[] = {
 TEST(BmpWriter, IndependentReadersSeeTheExactPixels) {
   TempDir dir;
   std::vector<std::filesystem::path> paths;
-  std::vector<Sample> samples;
+  std::vector<ExportSample> samples;
   for (const Case& c : kCases) {
     TBMPFileFormat bmp;
     bmp.FUseRLE = c.useRle;
@@ -164,7 +106,7 @@ TEST(BmpWriter, IndependentReadersSeeTheExactPixels) {
 
 TEST(BmpWriter, KeepsTheFourthByteOfX8R8G8B8) {
   TempDir dir;
-  Sample s = RandomBytes(TImageFormat::X8R8G8B8, 3, 2, true);
+  ExportSample s = RandomByteChannels(TImageFormat::X8R8G8B8, 3, 2, true);
   const auto path = dir / "x.bmp";
   ASSERT_TRUE(TBMPFileFormat().SaveImageToFile(path.string(), s.image));
   const std::vector<uint8_t> file = ReadFileBytes(path);
@@ -178,7 +120,7 @@ TEST(BmpWriter, KeepsTheFourthByteOfX8R8G8B8) {
 
 TEST(BmpWriter, GreyBecomesAGreyRampPalette) {
   TempDir dir;
-  Sample s = Grey(4, 4);
+  ExportSample s = Grey(4, 4);
   const auto path = dir / "g.bmp";
   ASSERT_TRUE(TBMPFileFormat().SaveImageToFile(path.string(), s.image));
   const std::vector<uint8_t> file = ReadFileBytes(path);
