@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "Exceptions.h"
 #include "WriterSupport.h"
@@ -80,6 +81,7 @@ struct TPngContext {
   TStream* Out = nullptr;
   std::exception_ptr StreamFailure;
   char Message[256] = {};
+  char Warning[256] = {};  // libpng often says why in a warning just before the error
 };
 
 void OnError(png_structp png, png_const_charp message) {
@@ -88,8 +90,12 @@ void OnError(png_structp png, png_const_charp message) {
   png_longjmp(png, 1);
 }
 
-// Warnings do not stop the encoder; keep them off the console.
-void OnWarning(png_structp, png_const_charp) {}
+// Warnings do not stop the encoder; keep them off the console, but remember the
+// last one for the error text.
+void OnWarning(png_structp png, png_const_charp message) {
+  auto* context = static_cast<TPngContext*>(png_get_error_ptr(png));
+  std::snprintf(context->Warning, sizeof context->Warning, "%s", message);
+}
 
 void OnWrite(png_structp png, png_bytep data, size_t length) {
   auto* context = static_cast<TPngContext*>(png_get_io_ptr(png));
@@ -185,7 +191,8 @@ void EncodePNG(TStream& out, const TImageData& image, int preFilter, int compres
 
   if (!WriteGuarded(writer.Png, writer.Info, *job)) {
     if (context.StreamFailure) std::rethrow_exception(context.StreamFailure);
-    RaiseCodecError("libpng", context.Message);
+    const std::string message = context.Message;
+    RaiseCodecError("libpng", context.Warning[0] ? message + " (" + context.Warning + ")" : message);
   }
 }
 
