@@ -4,6 +4,34 @@
 
 namespace {
 
+// list and extract.
+std::string ArchiveHelp() {
+  return R"(
+list, extract:
+  list prints one line per entry of ARCHIVE, in entry order:
+    INDEX<TAB>NAME<TAB>SIZE<TAB>TYPE
+  NAME is the entry's file name (as the desktop program lists and extracts it),
+  SIZE its size in kilobytes ("2 kb"), TYPE its resource type word. Script
+  bundles are followed by one SubScript entry per script they hold.
+  extract writes the entries (all, or the 0-based INDEXes in the order given)
+  into the existing folder OUTDIR under those names, as the desktop program's
+  "Extract All" does: later entries of the same name replace earlier ones. A
+  file is replaced only once its new content is completely written.
+  --json         (list) print one JSON object instead:
+                 {"archive": PATH, "keepheader": BOOL, "entries": [{"index": I,
+                  "name": NAME, "type": TYPE, "source": SOURCE, "start": START,
+                  "size": SIZE, "size_text": "2 kb"}, ...]}
+  --keepheader   type headers stay part of the entries (also -keepheader, any case)
+  --trace        print the archive reader's trace lines on standard error
+  --progress     (extract) show a progress bar on standard error (on a terminal)
+  Examples:
+    quorvin-cli list game.sds
+    quorvin-cli list --json --keepheader game.sds
+    quorvin-cli extract --progress game.sds out/
+    quorvin-cli extract game.sds out/ 3 12
+)";
+}
+
 // export and convert. The extensions come from the picture-format registry, so
 // the list follows the formats that are actually built in.
 std::string ExportHelp() {
@@ -66,5 +94,5 @@ Commands:
   convert [--subimage K] INPUT OUTFILE
   info    [--json] INPUT
   --help | --version
-)") + ExportHelp() + InfoHelp();
+)") + ArchiveHelp() + ExportHelp() + InfoHelp();
 }
