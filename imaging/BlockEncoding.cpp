@@ -38,6 +38,33 @@ TTile ReadTile(const uint8_t* in, ptrdiff_t pitch) {
   return t;
 }
 
+// The bounding box has four diagonals; take the one the colours run along, by
+// flipping each channel that falls while the widest channel rises.
+void OrientDiagonal(const TTile& t, bool alwaysFour, uint32_t lo[3], uint32_t hi[3]) {
+  const uint8_t* channels[3] = {t.R, t.G, t.B};
+  int widest = 0;
+  for (int k = 1; k < 3; ++k) {
+    if (hi[k] - lo[k] > hi[widest] - lo[widest]) widest = k;
+  }
+  int64_t sum[3] = {0, 0, 0};
+  int count = 0;
+  for (int i = 0; i < 16; ++i) {
+    if (!alwaysFour && t.A[i] < 128) continue;
+    for (int k = 0; k < 3; ++k) sum[k] += channels[k][i];
+    ++count;
+  }
+  if (count == 0) return;
+  for (int k = 0; k < 3; ++k) {
+    if (k == widest) continue;
+    int64_t covariance = 0;
+    for (int i = 0; i < 16; ++i) {
+      if (!alwaysFour && t.A[i] < 128) continue;
+      covariance += (channels[k][i] * count - sum[k]) * (channels[widest][i] * count - sum[widest]);
+    }
+    if (covariance < 0) std::swap(lo[k], hi[k]);
+  }
+}
+
 // Colour half of a block: 4 bytes of endpoints, 4 bytes of 2-bit indices.
 // DXT1 (alwaysFour false) sends texels of alpha below 128 to the transparent
 // entry 3 of the three-colour mode; DXT3 and DXT5 always decode four colours.
@@ -57,6 +84,7 @@ void EncodeColour(const TTile& t, bool alwaysFour, uint8_t* block) {
     }
   }
   if (!anyOpaque) lo[0] = lo[1] = lo[2] = hi[0] = hi[1] = hi[2] = 0;
+  OrientDiagonal(t, alwaysFour, lo, hi);
   const uint32_t wHi = To565(hi[0], hi[1], hi[2]);
   const uint32_t wLo = To565(lo[0], lo[1], lo[2]);
   // Four-colour mode wants endpoint 0 above endpoint 1, three-colour mode the reverse.
