@@ -113,23 +113,53 @@ std::vector<TRgba16> ExpectedPixels(const TImageData& image) {
   return pixels;
 }
 
-TDecoded ReadWithMagick(const std::filesystem::path& file) {
+// Reads ImageMagick's PAM output: its header names width, height and depth
+// (1 grey, 2 grey+alpha, 3 RGB, 4 RGBA); samples are big-endian.
+TDecoded ReadWithMagick(const std::filesystem::path& file, int frame) {
   TDecoded decoded;
-  const std::string first = file.string() + "[0]";
-  const auto size = RunProgram({"/usr/bin/identify", "-format", "%w %h", first});
-  if (size.exitCode != 0) {
-    decoded.Error = "identify: " + size.err;
+  const std::string which = file.string() + "[" + std::to_string(frame) + "]";
+  const auto run = RunProgram({"/usr/bin/convert", which, "-depth", "16", "pam:-"});
+  if (run.exitCode != 0) {
+    decoded.Error = "convert: " + run.err;
     return decoded;
   }
-  std::istringstream(size.out) >> decoded.Width >> decoded.Height;
-  const auto pixels = RunProgram({"/usr/bin/convert", first, "-depth", "16", "-endian", "LSB", "rgba:-"});
-  if (pixels.exitCode != 0) {
-    decoded.Error = "convert: " + pixels.err;
+  const size_t end = run.out.find("ENDHDR\n");
+  if (end == std::string::npos) {
+    decoded.Error = "no PAM header from ImageMagick";
     return decoded;
   }
-  decoded.Pixels = UnpackRgba16(pixels.out, 0, pixels.out.size());
-  decoded.Ok = decoded.Pixels.size() == static_cast<size_t>(decoded.Width) * static_cast<size_t>(decoded.Height);
-  if (!decoded.Ok) decoded.Error = "unexpected pixel count from ImageMagick";
+  std::istringstream header(run.out.substr(0, end));
+  std::string key;
+  int depth = 0;
+  while (header >> key) {
+    if (key == "WIDTH") header >> decoded.Width;
+    else if (key == "HEIGHT") header >> decoded.Height;
+    else if (key == "DEPTH") header >> depth;
+  }
+  const size_t pixels = static_cast<size_t>(decoded.Width) * static_cast<size_t>(decoded.Height);
+  const size_t at = end + 7;
+  if (depth < 1 || depth > 4 || run.out.size() - at != pixels * depth * 2) {
+    decoded.Error = "unexpected PAM from ImageMagick";
+    return decoded;
+  }
+  auto sample = [&](size_t i) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(run.out[at + 2 * i]) << 8 |
+                                 static_cast<uint8_t>(run.out[at + 2 * i + 1]));
+  };
+  for (size_t p = 0; p < pixels; ++p) {
+    const size_t first = p * depth;
+    TRgba16 px;
+    if (depth <= 2) {
+      px.R = px.G = px.B = sample(first);
+    } else {
+      px.R = sample(first);
+      px.G = sample(first + 1);
+      px.B = sample(first + 2);
+    }
+    px.A = depth % 2 == 0 ? sample(first + depth - 1) : 65535;
+    decoded.Pixels.push_back(px);
+  }
+  decoded.Ok = true;
   return decoded;
 }
 
@@ -179,6 +209,7 @@ std::vector<TDecoded> ReadWithPillow(const std::vector<std::filesystem::path>& f
     for (int c = 0; c < 4; ++c) {
       if (c == 3 && how.IgnoreAlpha) continue;
       if (c < 3 && how.IgnoreColorOfTransparent && want[3] == 0) continue;
+      if (c < 3 && how.ColorOnlyWhereOpaque && want[3] != 65535) continue;
       const int bits = std::min(how.Bits[c], decoded.Bits);
       if (!SameAtBits(want[c], got[c], bits)) {
         return ::testing::AssertionFailure() << "pixel (" << i % width << ", " << i / width << ") channel "

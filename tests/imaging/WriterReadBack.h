@@ -38,8 +38,8 @@ struct TDecoded {
   int Bits = 16;                // significant bits per sample the reader delivered
 };
 
-// First frame of the file, 16 bits per channel.
-TDecoded ReadWithMagick(const std::filesystem::path& file);
+// One frame of the file (the first by default), 16 bits per channel.
+TDecoded ReadWithMagick(const std::filesystem::path& file, int frame = 0);
 // One Pillow run for all files; 16-bit grey modes keep 16 bits, the rest 8.
 std::vector<TDecoded> ReadWithPillow(const std::vector<std::filesystem::path>& files);
 
@@ -47,6 +47,7 @@ struct TCompare {
   int Bits[4] = {16, 16, 16, 16};    // significant bits of R, G, B, A to compare
   bool IgnoreAlpha = false;          // the reader (or file) has no alpha
   bool IgnoreColorOfTransparent = false;
+  bool ColorOnlyWhereOpaque = false;  // colour blended with a background elsewhere
 };
 
 // Size and every pixel, on the bits both sides carry.
