@@ -9,6 +9,7 @@
 #include "JPEGFormat.h"
 #include "PNGFormat.h"
 #include "PortableMapFormats.h"
+#include "PSDFormat.h"
 #include "TargaFormat.h"
 #include "TIFFFormat.h"
 
@@ -47,9 +48,7 @@ TImageFileFormatList MakeRegistry() {
       std::make_unique<TPFMFileFormat>(),
       std::make_unique<TJPEG2000FileFormat>(),
       std::make_unique<TTIFFFileFormat>(),
-      Pending("Photoshop Image", "*.psd,*.pdd", kWritable,
-              {Index8, Gray8, A8Gray8, Gray16, A16Gray16, R8G8B8, A8R8G8B8, R16G16B16, A16R16G16B16, R32F,
-               A32R32G32B32F}),
+      std::make_unique<TPSDFileFormat>(),
       Pending("ZSoft Paintbrush Image", "*.pcx", kReadOnly, {}),
       Pending("X Window Pixmap", "*.xpm", kWritable, {A8R8G8B8}),
   };
