@@ -12,6 +12,7 @@
 #include "PSDFormat.h"
 #include "TargaFormat.h"
 #include "TIFFFormat.h"
+#include "XPMFormat.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ TImageFileFormatList MakeRegistry() {
       std::make_unique<TTIFFFileFormat>(),
       std::make_unique<TPSDFileFormat>(),
       Pending("ZSoft Paintbrush Image", "*.pcx", kReadOnly, {}),
-      Pending("X Window Pixmap", "*.xpm", kWritable, {A8R8G8B8}),
+      std::make_unique<TXPMFileFormat>(),
   };
   static_assert(std::size(rows) == 18, "one row per registered picture format");
   TImageFileFormatList list;
