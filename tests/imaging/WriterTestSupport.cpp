@@ -98,6 +98,8 @@ double PSNR16(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b, bo
   size_t count = 0;
   for (size_t i = 0; i < a.size(); ++i) {
     if ((i % 4 == 3) != alphaOnly) continue;
+    const size_t alpha = i - i % 4 + 3;
+    if (!alphaOnly && a[alpha] == 0 && b[alpha] == 0) continue;  // colour of clear pixels is moot
     const double d = static_cast<double>(a[i]) - b[i];
     sum += d * d;
     ++count;

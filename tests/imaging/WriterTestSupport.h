@@ -30,7 +30,8 @@ std::vector<uint16_t> ExpectedRGBA16(const TImageData& image);
 // bits per pixel, or empty when ImageMagick cannot read it (error set).
 std::vector<uint16_t> ReadRGBA16WithImageMagick(const std::filesystem::path& path, std::string* error = nullptr);
 
-// PSNR in dB over the colour channels (or over alpha alone), peak 65535.
+// PSNR in dB over the colour channels (or over alpha alone), peak 65535. The
+// colour of pixels that are fully transparent on both sides does not count.
 double PSNR16(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b, bool alphaOnly = false);
 
 // A stream that refuses every write, for the stream-failure paths.
