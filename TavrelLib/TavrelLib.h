@@ -56,7 +56,7 @@ void InflateChunk(TJustMemoryStream& buffer);
 // exact half to the even neighbour), then " kb". 1536 gives "2 kb", 2560 "2 kb".
 std::string SizeText(int64_t size);
 
-// Writes a copy of the entry's bytes (AsStream) to path, through a temporary
+// Writes the entry's bytes (those AsStream copies) to path, through a temporary
 // file in the same folder renamed into place, so a failed write leaves any
 // earlier file of that name as it was. An empty entry makes an empty file.
 void SaveEntryToFile(const TIEFile_Entry& entry, const std::string& path);

@@ -23,21 +23,32 @@ std::string TIEFile_Entry::GetFileName() const {
   return part.substr(0, dot) + insert + part.substr(dot);
 }
 
-std::unique_ptr<TMemoryStream> TIEFile_Entry::AsStream() const {
-  if (!Parent || !*Parent) {
+namespace {
+
+// The resource stream holding the entry's range, once the range is known to be
+// valid: reached by a record, not negative, inside the stream. Checked before
+// anything is copied, so a range past the end reserves nothing.
+TJustMemoryStream& CheckedStream(const TIEFile_Entry& e) {
+  if (!e.Parent || !*e.Parent) {
     Fail(kLineEntryNotRead, Format("Entry \"%s\" has no byte range: no resource record reached it",
-                                   GetFileName().c_str()));
+                                   e.GetFileName().c_str()));
   }
-  if (size < 0 || start < 0) {
+  if (e.size < 0 || e.start < 0) {
     Fail(kLineEntrySize, Format("Entry \"%s\" has an invalid byte range (start %d, size %d)",
-                                GetFileName().c_str(), start, size));
+                                e.GetFileName().c_str(), e.start, e.size));
   }
-  TJustMemoryStream& decomp = (*Parent)->decomp;
-  // Checked before copying, so a range past the end reserves nothing.
-  if (static_cast<int64_t>(start) + size > decomp.Size()) {
+  TJustMemoryStream& decomp = (*e.Parent)->decomp;
+  if (static_cast<int64_t>(e.start) + e.size > decomp.Size()) {
     decomp.Seek(0, TSeekOrigin::soEnd);
     throw EReadError();
   }
+  return decomp;
+}
+
+}  // namespace
+
+std::unique_ptr<TMemoryStream> TIEFile_Entry::AsStream() const {
+  TJustMemoryStream& decomp = CheckedStream(*this);
   auto copy = std::make_unique<TMemoryStream>();
   decomp.SetPosition(start);
   copy->CopyFrom(decomp, size);
@@ -51,7 +62,10 @@ std::string SizeText(int64_t size) {
   return std::to_string(kilobytes) + " kb";
 }
 
+// The same bytes AsStream would hand out, written straight from the resource
+// stream: no second copy of a large entry.
 void SaveEntryToFile(const TIEFile_Entry& entry, const std::string& path) {
-  const std::unique_ptr<TMemoryStream> copy = entry.AsStream();
-  WriteFileSafely(path, copy->Memory(), copy->Size());
+  TJustMemoryStream& decomp = CheckedStream(entry);
+  WriteFileSafely(path, decomp.Memory() + entry.start, entry.size);
+  decomp.SetPosition(static_cast<int64_t>(entry.start) + entry.size);
 }

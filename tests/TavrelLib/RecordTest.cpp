@@ -64,7 +64,9 @@ TEST(Records, SkipOrKeepTypeHeaders) {
       ASSERT_EQ(opened->sds->files.size(), 2u);
       EXPECT_EQ(Ranges(*opened->sds)[0], keep ? c.kept : c.skipped) << "keepheader " << keep;
       EXPECT_EQ(StreamBytes(opened->sds->files[1]), Text("next"));  // the next record is found
-      if (!keep) EXPECT_EQ(StreamBytes(opened->sds->files[0]), c.resource.data);
+      if (!keep) {
+        EXPECT_EQ(StreamBytes(opened->sds->files[0]), c.resource.data);
+      }
     }
   }
 }
