@@ -55,14 +55,25 @@ QAction* AddAction(QMenu* menu, const char* text) {
   return action;
 }
 
+// Qt's own dialogs behave the same everywhere: the open dialog takes names that
+// do not exist (ReadFile reports them), the save dialog replaces files without
+// asking; neither adds an extension or filters by type.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::AcceptMode acceptMode,
+                                            QFileDialog::FileMode fileMode, QFileDialog::Options options) {
+  auto dialog = std::make_unique<QFileDialog>(parent);
+  dialog->setOptions(options | QFileDialog::DontUseNativeDialog);
+  dialog->setAcceptMode(acceptMode);
+  dialog->setFileMode(fileMode);
+  return dialog;
+}
+
 }  // namespace
 
 TForm1::TForm1(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), opd(this), sd(this), bd(this) {
+    : QMainWindow(parent) {
   Form1 = this;
   BuildMenus();
   BuildList();
-  BuildDialogs();
   setAcceptDrops(true);
   resize(kClientWidth, kClientHeight + JvMainMenu1->sizeHint().height());
   RunGuarded([&] { FormCreate(arguments); });
@@ -109,25 +120,22 @@ void TForm1::BuildList() {
   connect(List, &TEntryList::DoubleClicked, this, Guarded([this] { ListDblClick(); }));
 }
 
-void TForm1::BuildDialogs() {
-  // Qt's own dialogs behave the same everywhere: the open dialog takes names
-  // that do not exist (ReadFile reports them), the save dialog replaces files
-  // without asking and adds no extension.
-  opd.setOption(QFileDialog::DontUseNativeDialog);
-  opd.setAcceptMode(QFileDialog::AcceptOpen);
-  opd.setFileMode(QFileDialog::AnyFile);
+QFileDialog& TForm1::OpenDialog() {
+  if (!opd) opd = MakeFileDialog(this, QFileDialog::AcceptOpen, QFileDialog::AnyFile, {});
+  return *opd;
+}
 
-  sd.setOption(QFileDialog::DontUseNativeDialog);
-  sd.setAcceptMode(QFileDialog::AcceptSave);
-  sd.setFileMode(QFileDialog::AnyFile);
-  sd.setOption(QFileDialog::DontConfirmOverwrite);
-  sd.setDefaultSuffix(QString());
+QFileDialog& TForm1::SaveDialog() {
+  if (!sd) sd = MakeFileDialog(this, QFileDialog::AcceptSave, QFileDialog::AnyFile, QFileDialog::DontConfirmOverwrite);
+  return *sd;
+}
 
-  bd.setOption(QFileDialog::DontUseNativeDialog);
-  bd.setAcceptMode(QFileDialog::AcceptOpen);
-  bd.setFileMode(QFileDialog::Directory);
-  bd.setOption(QFileDialog::ShowDirsOnly);
-  bd.setWindowTitle(QStringLiteral("Select a Folder to extact to."));
+QFileDialog& TForm1::FolderDialog() {
+  if (!bd) {
+    bd = MakeFileDialog(this, QFileDialog::AcceptOpen, QFileDialog::Directory, QFileDialog::ShowDirsOnly);
+    bd->setWindowTitle(QStringLiteral("Select a Folder to extact to."));
+  }
+  return *bd;
 }
 
 void TForm1::FormCreate(const QStringList& arguments) {
@@ -163,8 +171,8 @@ void TForm1::AddEntryRow(const TIEFile_Entry& entry) {
 void TForm1::SaveSelectedEntry() {
   const int row = List->SelectedRow();
   if (row < 0 || !sds) return;
-  sd.selectFile(QString::fromStdString(sds->files.at(row).GetFileName()));
-  const std::optional<QString> path = AskForPath(sd);
+  SaveDialog().selectFile(QString::fromStdString(sds->files.at(row).GetFileName()));
+  const std::optional<QString> path = AskForPath(SaveDialog());
   if (!path) return;
   // The dialog ran an event loop; take the selection anew.
   const int chosenRow = List->SelectedRow();
@@ -173,8 +181,8 @@ void TForm1::SaveSelectedEntry() {
 }
 
 void TForm1::Open1Click() {
-  if (!lastOpened_.isEmpty()) opd.selectFile(lastOpened_);
-  const std::optional<QString> path = AskForPath(opd);
+  if (!lastOpened_.isEmpty()) OpenDialog().selectFile(lastOpened_);
+  const std::optional<QString> path = AskForPath(OpenDialog());
   if (!path) return;
   lastOpened_ = *path;
   OpenSDS(*path);
@@ -190,7 +198,7 @@ void TForm1::Extract1Click() { SaveSelectedEntry(); }
 
 void TForm1::ExtractAll1Click() {
   if (!sds) return;
-  const std::optional<QString> folder = AskForPath(bd);
+  const std::optional<QString> folder = AskForPath(FolderDialog());
   if (!folder) return;
   for (const TIEFile_Entry& entry : sds->files) {
     WriteEntry(entry, *folder + u'/' + QString::fromStdString(entry.GetFileName()));

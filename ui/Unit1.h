@@ -40,11 +40,11 @@ public:
   QAction* ExtractSelected1 = nullptr;
   QAction* ExtractAll1 = nullptr;
   TEntryList* List = nullptr;
-  QFileDialog opd;
+  std::unique_ptr<QFileDialog> opd;  // the dialogs are made on first use:
   QMenu* JvPopupMenu1 = nullptr;
   QAction* Extract1 = nullptr;
-  QFileDialog sd;
-  QFileDialog bd;
+  std::unique_ptr<QFileDialog> sd;   // Qt's file dialogs are slow to build
+  std::unique_ptr<QFileDialog> bd;
   std::array<QIcon, kRowIconCount> ImageList1;
   QMenu* About1 = nullptr;
   QAction* About2 = nullptr;
@@ -83,7 +83,9 @@ protected:
 private:
   void BuildMenus();
   void BuildList();
-  void BuildDialogs();
+  QFileDialog& OpenDialog();
+  QFileDialog& SaveDialog();
+  QFileDialog& FolderDialog();
   void AddEntryRow(const TIEFile_Entry& entry);
   QString lastOpened_;
 };
