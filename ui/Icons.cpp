@@ -101,6 +101,21 @@ constexpr std::array<IconPainter, kRowIconCount> kRowIconPainters = {
 
 }  // namespace
 
+TRowIcon IconIndexFor(const std::string& typeName) {
+  struct Rule {
+    const char* typeName;
+    TRowIcon icon;
+  };
+  static constexpr Rule kRules[] = {
+      {"Texture", riPicture}, {"Mipmap", riPicture}, {"XML", riMarkup},
+      {"Sound", riSound},     {"Effects", riEffect},
+  };
+  for (const Rule& rule : kRules) {
+    if (typeName == rule.typeName) return rule.icon;
+  }
+  return riDocument;
+}
+
 QImage RowIconImage(TRowIcon icon) {
   QImage image = BlankIcon();
   QPainter painter(&image);

@@ -12,8 +12,6 @@
 #include "Dialogs.h"
 #include "ErrorBox.h"
 #include "FileSystem.h"
-#include "Icons.h"
-#include "Stream.h"
 
 TForm1* Form1 = nullptr;
 
@@ -38,13 +36,6 @@ QString FileNamePart(const QString& path) {
   qsizetype cut = -1;
   for (const QChar separator : {u'/', u'\\', u':'}) cut = qMax(cut, path.lastIndexOf(separator));
   return path.mid(cut + 1);
-}
-
-// Writes an entry's bytes through a temporary file renamed into place, so a
-// failed write never leaves a half-written file in place of a good one.
-void WriteEntry(const TIEFile_Entry& entry, const QString& path) {
-  const std::unique_ptr<TMemoryStream> copy = entry.AsStream();
-  WriteFileSafely(path.toStdString(), copy->Memory(), copy->Size());
 }
 
 // A menu action without shortcut or accelerator letter, kept where Qt puts
@@ -165,7 +156,7 @@ void TForm1::OpenSDS(const QString& name) {
 
 void TForm1::AddEntryRow(const TIEFile_Entry& entry) {
   List->AddRow(ImageList1[IconIndexFor(entry.TypeName)], QString::fromStdString(entry.GetFileName()),
-               SizeText(entry.size), QString::fromStdString(entry.TypeName));
+               QString::fromStdString(SizeText(entry.size)), QString::fromStdString(entry.TypeName));
 }
 
 void TForm1::SaveSelectedEntry() {
@@ -177,7 +168,7 @@ void TForm1::SaveSelectedEntry() {
   // The dialog ran an event loop; take the selection anew.
   const int chosenRow = List->SelectedRow();
   if (chosenRow < 0 || !sds) return;
-  WriteEntry(sds->files.at(chosenRow), *path);
+  SaveEntryToFile(sds->files.at(chosenRow), path->toStdString());
 }
 
 void TForm1::Open1Click() {
@@ -200,9 +191,8 @@ void TForm1::ExtractAll1Click() {
   if (!sds) return;
   const std::optional<QString> folder = AskForPath(FolderDialog());
   if (!folder) return;
-  for (const TIEFile_Entry& entry : sds->files) {
-    WriteEntry(entry, *folder + u'/' + QString::fromStdString(entry.GetFileName()));
-  }
+  const std::string folderPath = folder->toStdString();
+  for (const TIEFile_Entry& entry : sds->files) SaveEntryToFile(entry, folderPath + "/" + entry.GetFileName());
 }
 
 void TForm1::JvPopupMenu1Popup() { Extract1->setEnabled(List->SelectedRow() >= 0); }

@@ -11,7 +11,7 @@
 #include <QStringList>
 
 #include "EntryList.h"
-#include "RowTexts.h"
+#include "Icons.h"
 #include "TavrelLib.h"
 
 class QAction;

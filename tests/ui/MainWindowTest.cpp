@@ -20,7 +20,7 @@
 
 #include "Dialogs.h"
 #include "ErrorBox.h"
-#include "RowTexts.h"
+#include "Icons.h"
 #include "SdsMaker.h"
 #include "TestSupport.h"
 #include "Unit1.h"
@@ -136,23 +136,6 @@ private slots:
   void cleanup() {
     SetDialogAnswerer({});
     dir_.reset();
-  }
-
-  void sizeText_data() {
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QString>("text");
-    const std::pair<int, const char*> rows[] = {
-        {0, "0 kb"},        {511, "0 kb"},       {512, "0 kb"},          {513, "1 kb"},
-        {1023, "1 kb"},     {1536, "2 kb"},      {2560, "2 kb"},         {3584, "4 kb"},
-        {1048576, "1024 kb"}, {-512, "0 kb"},    {-1536, "-2 kb"},       {-2560, "-2 kb"},
-        {-513, "-1 kb"},    {2147483647, "2097152 kb"}, {-2147483647 - 1, "-2097152 kb"},
-    };
-    for (const auto& [size, text] : rows) QTest::newRow(qPrintable(QString::number(size))) << size << text;
-  }
-  void sizeText() {
-    QFETCH(int, size);
-    QFETCH(QString, text);
-    QCOMPARE(SizeText(size), text);
   }
 
   void iconIndex_data() {
