@@ -6,7 +6,9 @@
 #include "DDSFormat.h"
 #include "GIFFormat.h"
 #include "JPEG2000Format.h"
+#include "JNGFormat.h"
 #include "JPEGFormat.h"
+#include "MNGFormat.h"
 #include "PNGFormat.h"
 #include "PortableMapFormats.h"
 #include "PSDFormat.h"
@@ -30,15 +32,13 @@ std::unique_ptr<TImageFileFormat> Pending(const char* name, const char* masks, b
 
 TImageFileFormatList MakeRegistry() {
   using enum TImageFormat;
-  constexpr TImageFormats kPngFormats{Index8,   Gray8,        A8Gray8,   Gray16,      A16Gray16,   R8G8B8,
-                                      A8R8G8B8, R16G16B16, A16R16G16B16, B16G16R16, A16B16G16R16};
   // One row per format, in registry order.
   std::unique_ptr<TImageFileFormat> rows[] = {
       std::make_unique<TBMPFileFormat>(),
       std::make_unique<TJPEGFileFormat>(),
       std::make_unique<TPNGFileFormat>(),
-      Pending("Multiple Network Graphics", "*.mng", kWritable, kPngFormats, kMultiImage),
-      Pending("JPEG Network Graphics", "*.jng", kWritable, {Gray8, A8Gray8, R8G8B8, A8R8G8B8}),
+      std::make_unique<TMNGFileFormat>(),
+      std::make_unique<TJNGFileFormat>(),
       std::make_unique<TGIFFileFormat>(),
       std::make_unique<TDDSFileFormat>(),
       std::make_unique<TTargaFileFormat>(),
