@@ -116,7 +116,7 @@ class MainWindowTest : public QObject {
   }
   QString WriteFile(const std::string& name, const std::string& content) {
     const fs::path path = *dir_ / name;
-    sdsmaker::WriteBytes(path.string(), sdsmaker::Bytes(content.begin(), content.end()));
+    testing_support::WriteFileBytes(path, std::vector<uint8_t>(content.begin(), content.end()));
     return Path(path);
   }
   static QStringList Column(const TForm1& form, int column) {
