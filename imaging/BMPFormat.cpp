@@ -16,7 +16,7 @@ constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kV4HeaderSize = 108;
 constexpr int32_t kPixelsPerMetre = 2835;  // 72 dots per inch
 constexpr uint32_t kLcsSrgb = 0x73524742;  // 'sRGB'
-constexpr int kPaletteEntries = 256;
+constexpr size_t kPaletteEntries = 256;
 
 // The header sizes of the bitmap versions in use (core, 3, 3 with masks, 4, 5).
 bool IsKnownInfoHeaderSize(uint32_t size) {
@@ -98,6 +98,54 @@ std::vector<uint8_t> EncodeRle8(const TImageData& image) {
   return out;
 }
 
+int64_t Stride(int32_t width, const TBmpLayout& layout) { return (int64_t{width} * layout.BitCount + 31) / 32 * 4; }
+
+// The file header, the info header, the masks and the palette, as the layout says.
+void WriteHeaders(TStream& out, const TImageFormatInfo& info, const TBmpLayout& layout, int32_t width,
+                  int32_t height, int64_t pixelBytes, const std::vector<TColor32Rec>* palette) {
+  const int64_t offBits = kFileHeaderSize + layout.InfoHeaderSize + (layout.MasksAfterHeader ? 12 : 0) +
+                          (layout.HasPalette ? kPaletteEntries * 4 : 0);
+  const int64_t fileSize = offBits + pixelBytes;
+  if (fileSize > int64_t{UINT32_MAX}) throw Exception("Image too large for a Windows bitmap file");
+
+  TWriterBytes head;
+  head.U8('B').U8('M').U32(static_cast<uint32_t>(fileSize)).U16(0).U16(0).U32(static_cast<uint32_t>(offBits));
+  head.U32(layout.InfoHeaderSize).I32(width).I32(height).U16(1).U16(layout.BitCount);
+  head.U32(layout.Compression).U32(static_cast<uint32_t>(pixelBytes)).I32(kPixelsPerMetre).I32(kPixelsPerMetre);
+  head.U32(layout.HasPalette ? static_cast<uint32_t>(kPaletteEntries) : 0).U32(0);
+  if (layout.MasksAfterHeader) head.U32(info.PixelFormat.R).U32(info.PixelFormat.G).U32(info.PixelFormat.B);
+  if (layout.InfoHeaderSize == kV4HeaderSize) {
+    head.U32(info.PixelFormat.R).U32(info.PixelFormat.G).U32(info.PixelFormat.B).U32(info.PixelFormat.A);
+    head.U32(kLcsSrgb).Zeros(36 + 12);  // endpoints and gammas, unused with sRGB
+  }
+  if (layout.HasPalette) {
+    const size_t entries = palette ? palette->size() : 0;
+    for (size_t i = 0; i < kPaletteEntries; ++i) {
+      const TColor32Rec c = i < entries ? (*palette)[i] : TColor32Rec{};
+      head.U8(c.B).U8(c.G).U8(c.R).U8(0);
+    }
+  }
+  out.WriteBuffer(head.Data(), head.Size());
+}
+
+// The image's rows from the last to the first, each padded to the stride,
+// gathered into writes of about 64 KiB.
+void WriteRowsBottomUp(TStream& out, const TImageData& image, int64_t stride) {
+  const size_t rowBytes = static_cast<size_t>(image.Width) * static_cast<size_t>(GetFormatInfo(image.Format).BytesPerPixel);
+  const size_t pitch = static_cast<size_t>(stride);
+  const int32_t rowsPerWrite = static_cast<int32_t>(std::max<size_t>(1, (64 * 1024) / pitch));
+  std::vector<uint8_t> staged(pitch * static_cast<size_t>(std::min(rowsPerWrite, image.Height)));
+  for (int32_t done = 0; done < image.Height;) {
+    const int32_t count = std::min(rowsPerWrite, image.Height - done);
+    for (int32_t k = 0; k < count; ++k) {
+      const uint8_t* row = image.Bits.data() + static_cast<size_t>(image.Height - 1 - done - k) * rowBytes;
+      std::copy(row, row + rowBytes, staged.data() + static_cast<size_t>(k) * pitch);
+    }
+    out.WriteBuffer(staged.data(), static_cast<int64_t>(pitch) * count);
+    done += count;
+  }
+}
+
 }  // namespace
 
 TBMPFileFormat::TBMPFileFormat()
@@ -125,49 +173,31 @@ TImageFormat TBMPFileFormat::CompatibleFormat(const TImageFormatInfo& source) co
 }
 
 void TBMPFileFormat::SaveData(TStream& out, const TImageData& image) {
-  const TImageFormatInfo& info = GetFormatInfo(image.Format);
   if (!FSupportedFormats.Contains(image.Format)) {
     throw Exception("Windows Bitmap Image cannot hold pixel format " + GetFormatName(image.Format));
   }
+  const TImageFormatInfo& info = GetFormatInfo(image.Format);
   const TBmpLayout layout = LayoutFor(info, FUseRLE);
-  const int64_t rowBytes = int64_t{image.Width} * info.BytesPerPixel;
-  const int64_t stride = (int64_t{image.Width} * layout.BitCount + 31) / 32 * 4;
-
-  std::vector<uint8_t> rle;
-  if (layout.Compression == kBiRle8) rle = EncodeRle8(image);
-  const int64_t pixelBytes =
-      layout.Compression == kBiRle8 ? static_cast<int64_t>(rle.size()) : stride * int64_t{image.Height};
-  const int64_t offBits = kFileHeaderSize + layout.InfoHeaderSize + (layout.MasksAfterHeader ? 12 : 0) +
-                          (layout.HasPalette ? kPaletteEntries * 4 : 0);
-  const int64_t fileSize = offBits + pixelBytes;
-  if (fileSize > int64_t{UINT32_MAX}) throw Exception("Image too large for a Windows bitmap file");
-
-  TWriterBytes head;
-  head.U8('B').U8('M').U32(static_cast<uint32_t>(fileSize)).U16(0).U16(0).U32(static_cast<uint32_t>(offBits));
-  head.U32(layout.InfoHeaderSize).I32(image.Width).I32(image.Height).U16(1).U16(layout.BitCount);
-  head.U32(layout.Compression).U32(static_cast<uint32_t>(pixelBytes)).I32(kPixelsPerMetre).I32(kPixelsPerMetre);
-  head.U32(layout.HasPalette ? kPaletteEntries : 0).U32(0);
-  if (layout.MasksAfterHeader) head.U32(info.PixelFormat.R).U32(info.PixelFormat.G).U32(info.PixelFormat.B);
-  if (layout.InfoHeaderSize == kV4HeaderSize) {
-    head.U32(info.PixelFormat.R).U32(info.PixelFormat.G).U32(info.PixelFormat.B).U32(info.PixelFormat.A);
-    head.U32(kLcsSrgb).Zeros(36 + 12);  // endpoints and gammas, unused with sRGB
-  }
-  if (layout.HasPalette) {
-    for (int i = 0; i < kPaletteEntries; ++i) {
-      const TColor32Rec c = i < static_cast<int>(image.Palette.size()) ? image.Palette[i] : TColor32Rec{};
-      head.U8(c.B).U8(c.G).U8(c.R).U8(0);
-    }
-  }
-  out.WriteBuffer(head.Data(), head.Size());
-
   if (layout.Compression == kBiRle8) {
+    const std::vector<uint8_t> rle = EncodeRle8(image);
+    WriteHeaders(out, info, layout, image.Width, image.Height, static_cast<int64_t>(rle.size()), &image.Palette);
     out.WriteBuffer(rle.data(), static_cast<int64_t>(rle.size()));
     return;
   }
-  // Bottom-up rows, each padded to a multiple of four bytes.
-  const uint8_t padding[4] = {};
-  for (int32_t y = image.Height - 1; y >= 0; --y) {
-    out.WriteBuffer(image.Bits.data() + y * rowBytes, rowBytes);
-    out.WriteBuffer(padding, stride - rowBytes);
-  }
+  const int64_t stride = Stride(image.Width, layout);
+  WriteHeaders(out, info, layout, image.Width, image.Height, stride * image.Height, &image.Palette);
+  WriteRowsBottomUp(out, image, stride);
+}
+
+bool TBMPFileFormat::CanSaveConverted(const TImageData&, TImageFormat target) const {
+  return FSupportedFormats.Contains(target) && ConvertsPixelByPixel(target);
+}
+
+void TBMPFileFormat::SaveConverted(TStream& out, const TImageData& image, TImageFormat target) {
+  const TImageFormatInfo& info = GetFormatInfo(target);
+  const TBmpLayout layout = LayoutFor(info, FUseRLE);
+  const int64_t stride = Stride(image.Width, layout);
+  WriteHeaders(out, info, layout, image.Width, image.Height, stride * image.Height, nullptr);
+  ForEachConvertedBand(image, target, true,
+                       [&](const TImageData& band, int32_t) { WriteRowsBottomUp(out, band, stride); });
 }

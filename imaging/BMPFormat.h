@@ -15,4 +15,7 @@ public:
 protected:
   TImageFormat CompatibleFormat(const TImageFormatInfo& source) const override;
   void SaveData(TStream& out, const TImageData& image) override;
+  // Every target but the paletted one converts band by band, bottom row first.
+  bool CanSaveConverted(const TImageData& image, TImageFormat target) const override;
+  void SaveConverted(TStream& out, const TImageData& image, TImageFormat target) override;
 };

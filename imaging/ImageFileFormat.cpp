@@ -1,5 +1,6 @@
 #include "ImageFileFormat.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "Exceptions.h"
@@ -109,8 +110,16 @@ bool TImageFileFormat::SaveToFile(const std::string& fileName, const TDynImageDa
 bool TImageFileFormat::SaveImageToFile(const std::string& fileName, const TImageData& image) {
   if (!FCanSave || !TestImage(image)) return false;
   try {
-    // Convert before touching the file system: a failed conversion leaves nothing
-    // behind, and a failed write leaves the file it would replace as it was.
+    // The file it replaces stays as it was until everything is written: a failed
+    // conversion or write leaves nothing behind.
+    const TImageFormat target =
+        FSupportedFormats.Contains(image.Format) ? image.Format : CompatibleFormat(GetFormatInfo(image.Format));
+    if (target != image.Format && CanSaveConverted(image, target)) {
+      TSafeFileStream out(fileName);
+      SaveConverted(out, image, target);
+      out.Commit();
+      return true;
+    }
     TImageData converted;
     bool mustBeFreed = false;
     MakeCompatible(image, converted, mustBeFreed);
@@ -124,4 +133,48 @@ bool TImageFileFormat::SaveImageToFile(const std::string& fileName, const TImage
         CurrentExceptionText());
   }
   return true;
+}
+
+bool TImageFileFormat::CanSaveConverted(const TImageData&, TImageFormat) const { return false; }
+
+void TImageFileFormat::SaveConverted(TStream&, const TImageData&, TImageFormat) {
+  throw Exception(FName + " cannot convert while writing");
+}
+
+bool TImageFileFormat::ConvertsPixelByPixel(TImageFormat target) {
+  const TImageFormatInfo& info = GetFormatInfo(target);
+  return info.Format != TImageFormat::Unknown && !info.IsIndexed && !info.IsSpecial;
+}
+
+void TImageFileFormat::ForEachConvertedBand(const TImageData& image, TImageFormat target, bool bottomUp,
+                                            const std::function<void(const TImageData&, int32_t)>& sink) {
+  // About 64 KiB of converted pixels per band: small enough to stay in the cache
+  // and be reused from one band to the next. Bands start on multiples of four
+  // rows, so block formats are cut between block rows.
+  constexpr int64_t kBandBytes = 64 * 1024;
+  const int64_t rowBytes = int64_t{image.Width} * std::max(1, GetFormatInfo(target).BytesPerPixel);
+  const int64_t wanted = std::max<int64_t>(4, kBandBytes / std::max<int64_t>(1, rowBytes));
+  const int32_t rows = static_cast<int32_t>(std::min<int64_t>((wanted + 3) / 4 * 4, (image.Height + 3) / 4 * 4));
+  const int32_t bands = (image.Height + rows - 1) / rows;
+  TImageData band;
+  for (int32_t i = 0; i < bands; ++i) {
+    const int32_t firstRow = (bottomUp ? bands - 1 - i : i) * rows;
+    const int32_t height = std::min(rows, image.Height - firstRow);
+    const int64_t offset = GetPixelsSize(image.Format, image.Width, firstRow);
+    const int64_t size = GetPixelsSize(image.Format, image.Width, height);
+    band.Width = image.Width;
+    band.Height = height;
+    band.Format = image.Format;
+    band.Size = static_cast<int32_t>(size);
+    band.Bits.assign(image.Bits.begin() + offset, image.Bits.begin() + offset + size);
+    band.Palette = image.Palette;
+    try {
+      ConvertImageFormat(band, target);
+    } catch (...) {
+      // Name the whole image, as a conversion of it in one piece would.
+      throw EImagingError(Format("Error while converting image to format \"%s\". %s", GetFormatInfo(target).Name,
+                                 ImageToStr(image).c_str()));
+    }
+    sink(band, firstRow);
+  }
 }

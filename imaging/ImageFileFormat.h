@@ -2,6 +2,7 @@
 // writes unchanged, its content test and loader, and the one save path.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,4 +55,20 @@ protected:
   virtual TImageFormat CompatibleFormat(const TImageFormatInfo& source) const;
   // Writes one image that is already in a supported format.
   virtual void SaveData(TStream& out, const TImageData& image);
+
+  // A writer that can convert while it writes says so here and does it in
+  // SaveConverted: a large image then never needs a whole converted copy (fresh
+  // memory is the main cost of exporting a big texture). SaveToFile uses it; the
+  // output must be the same as SaveData's of the converted image.
+  virtual bool CanSaveConverted(const TImageData& image, TImageFormat target) const;
+  virtual void SaveConverted(TStream& out, const TImageData& image, TImageFormat target);
+
+  // True when the conversion works pixel by pixel, so it can run band by band
+  // (not so for a palette chosen from all the image's colours).
+  static bool ConvertsPixelByPixel(TImageFormat target);
+  // Converts image to target in bands of rows (whole block rows for block
+  // formats) and hands each converted band with the index of its first row to
+  // sink, from the bottom band up when bottomUp is set.
+  static void ForEachConvertedBand(const TImageData& image, TImageFormat target, bool bottomUp,
+                                   const std::function<void(const TImageData& band, int32_t firstRow)>& sink);
 };

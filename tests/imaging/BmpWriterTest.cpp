@@ -154,3 +154,31 @@ TEST(BmpWriter, ContentTestAcceptsBitmapsOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Saving to a file converts band by band; the bytes must be those of converting
+// the whole image first, whatever the band boundaries cut through.
+TEST(BmpWriter, ConvertingWhileWritingMatchesConvertingFirst) {
+  using enum TImageFormat;
+  struct Row {
+    TImageFormat format;
+    int32_t width, height;
+  };
+  const Row rows[] = {
+      {DXT1, 30, 30},    {DXT5, 1024, 72},  {ATI2N, 8, 4},       {A16R16G16B16, 3, 37},
+      {R16G16B16, 4000, 37}, {R3G3B2, 5, 3}, {A32R32G32B32F, 7, 2}, {A8Gray8, 3, 5},
+  };
+  TempDir dir;
+  for (const Row& row : rows) {
+    const TImageData image = RandomImage(row.format, row.width, row.height, 21);
+    TMemoryStream whole;
+    TBMPFileFormat().SaveImageToStream(whole, image);
+    const auto path = dir / "banded.bmp";
+    ASSERT_TRUE(TBMPFileFormat().SaveImageToFile(path.string(), image));
+    EXPECT_TRUE(ReadFileBytes(path) == std::vector<uint8_t>(whole.Memory(), whole.Memory() + whole.Size()))
+        << GetFormatName(row.format);
+  }
+}
+
+}  // namespace
