@@ -90,6 +90,10 @@ TImageData MakePatternImage(TImageFormat format, int32_t width, int32_t height, 
     }
     return image;
   }
+  if (info.IsSpecial) {  // any bytes are valid blocks
+    for (size_t i = 0; i < image.Bits.size(); ++i) image.Bits[i] = static_cast<uint8_t>(PatternValue(static_cast<int32_t>(i), 0, 0) >> 8);
+    return image;
+  }
   uint8_t* pixel = image.Bits.data();
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x, pixel += info.BytesPerPixel) {

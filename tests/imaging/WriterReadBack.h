@@ -21,7 +21,8 @@ struct TRgba16 {
 
 // A width x height image whose samples differ between rows, columns and
 // channels and in both bytes of 16-bit samples; alpha runs through 0, full
-// and values between. Index8 gets a palette, opaque unless paletteAlpha.
+// and values between. Index8 gets a palette, opaque unless paletteAlpha;
+// block-compressed formats get arbitrary blocks.
 TImageData MakePatternImage(TImageFormat format, int32_t width, int32_t height, bool paletteAlpha = false);
 
 // What each pixel should read back as, 16 bits per channel. Grey formats and
