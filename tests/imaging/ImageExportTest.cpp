@@ -276,3 +276,25 @@ TEST(ImageExport, UncreatableFileIsASavingError) {
 }
 
 }  // namespace
+
+namespace {
+
+// A registry row whose writer is not built yet fails clearly and writes nothing.
+TEST(ImageExport, FormatWithoutWriterFailsAndWritesNothing) {
+  TempDir dir;
+  TImageFileFormat pending("Pending Picture", "*.pend", true, true, false, {A8R8G8B8});
+  TImageData image;
+  NewImage(4, 4, DXT1, image);
+  const auto path = dir / "t.pend";
+  try {
+    pending.SaveImageToFile(path.string(), image);
+    ADD_FAILURE() << "no error";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("Exception Message: Writing Pending Picture files is not yet implemented"),
+              std::string::npos)
+        << e.what();
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+}  // namespace
