@@ -102,18 +102,4 @@ INSTANTIATE_TEST_SUITE_P(
                       EdgeCase{"Gray8ToJpeg", Gray8Texture, "t.jpg", "L", 35, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Pillow reads JPEG 2000 as 8-bit RGBA; ImageMagick checks the alpha channel.
-TEST(ExportWriterEdge, Dxt5ToJpeg2000KeepsAlphaAsAChannel) {
-  const std::vector<uint8_t> dds = Dxt5Texture();
-  TMemoryStream source;
-  source.WriteBuffer(dds.data(), static_cast<int64_t>(dds.size()));
-  source.SetPosition(0);
-  TempDir dir;
-  ASSERT_EQ(ExportMainImage(source, (dir / "t.jp2").string()).Outcome, TExportOutcome::Written);
-  const std::vector<uint16_t> read = ReadRGBA16WithImageMagick(dir / "t.jp2");
-  const std::vector<uint16_t> expected = MainImageRGBA16(dds);
-  EXPECT_GE(PSNR16(read, expected), 35.0);
-  EXPECT_GE(PSNR16(read, expected, true), 35.0);
-}
-
 }  // namespace

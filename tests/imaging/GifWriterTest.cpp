@@ -79,20 +79,4 @@ TEST(GifWriter, ColourTableCoversTheIndexesInUse) {
   }
 }
 
-TEST(GifWriter, ContentTest) {
-  struct Case {
-    std::string bytes;
-    bool accepted;
-  };
-  TGIFFileFormat gif;
-  for (const Case& c : {Case{"GIF87a..", true}, Case{"GIF89a", true}, Case{"GIF88a", false}, Case{"GIF8", false},
-                        Case{"DDS |...", false}}) {
-    TMemoryStream stream;
-    stream.WriteBuffer(c.bytes.data(), static_cast<int64_t>(c.bytes.size()));
-    stream.SetPosition(0);
-    EXPECT_EQ(gif.TestFormat(stream), c.accepted) << c.bytes;
-    EXPECT_EQ(stream.Position(), 0);
-  }
-}
-
 }  // namespace

@@ -88,24 +88,4 @@ TEST(JpegWriter, ProgressiveSettingWritesProgressiveFrame) {
   EXPECT_EQ(ReadFrame(Encode(jpeg, PatternImage(TImageFormat::Gray8, 16, 16))).marker, 0xC2);
 }
 
-TEST(JpegWriter, ContentTest) {
-  struct Case {
-    std::vector<uint8_t> bytes;
-    bool accepted;
-  };
-  const Case cases[] = {
-      {{0xFF, 0xD8, 0xFF, 0xE0}, true},
-      {{0xFF, 0xD8}, false},
-      {{'D', 'D', 'S', ' ', 124, 0, 0, 0}, false},
-  };
-  TJPEGFileFormat jpeg;
-  for (const Case& c : cases) {
-    TMemoryStream stream;
-    stream.WriteBuffer(c.bytes.data(), static_cast<int64_t>(c.bytes.size()));
-    stream.SetPosition(0);
-    EXPECT_EQ(jpeg.TestFormat(stream), c.accepted);
-    EXPECT_EQ(stream.Position(), 0);
-  }
-}
-
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "GIFFormat.h"
+#include "JPEGFormat.h"
 #include "PNGFormat.h"
 #include "TestSupport.h"
 #include "WriterTestSupport.h"
@@ -148,23 +150,28 @@ TEST(PngWriter, PaletteAndTransparencyChunksAreTrimmed) {
   EXPECT_EQ(rgba[3 + 4 * 1], 65535);
 }
 
-TEST(PngWriter, ContentTest) {
+// PNG, JPEG and GIF take part in detection by content, before DDS: each knows
+// its own signature, none claims a DDS file, and the position stays put.
+TEST(CodecWriterContent, SignaturesAndDdsRejection) {
   struct Case {
-    std::vector<uint8_t> bytes;
+    TImageFileFormat& format;
+    std::string bytes;
     bool accepted;
   };
-  const Case cases[] = {
-      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0}, true},
-      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A}, false},
-      {{'D', 'D', 'S', ' ', 124, 0, 0, 0, 0, 0}, false},
-      {{}, false},
-  };
   TPNGFileFormat png;
+  TJPEGFileFormat jpeg;
+  TGIFFileFormat gif;
+  const std::string dds("DDS |\0\0\0\x07\x10", 10);
+  const Case cases[] = {
+      {png, "\x89PNG\r\n\x1A\n..", true}, {png, "\x89PNG\r\n\x1A", false}, {png, dds, false},
+      {png, "", false},                    {jpeg, "\xFF\xD8\xFF\xE0", true},  {jpeg, "\xFF\xD8", false},
+      {jpeg, dds, false},                  {gif, "GIF87a..", true},          {gif, "GIF89a", true},
+      {gif, "GIF88a", false},              {gif, dds, false}};
   for (const Case& c : cases) {
     TMemoryStream stream;
     stream.WriteBuffer(c.bytes.data(), static_cast<int64_t>(c.bytes.size()));
     stream.SetPosition(0);
-    EXPECT_EQ(png.TestFormat(stream), c.accepted);
+    EXPECT_EQ(c.format.TestFormat(stream), c.accepted) << c.format.FName << " " << c.bytes;
     EXPECT_EQ(stream.Position(), 0);
   }
 }

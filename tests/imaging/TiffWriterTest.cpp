@@ -4,13 +4,11 @@
 
 #include <memory>
 
-#include "PictureReaders.h"
 #include "TIFFFormat.h"
 #include "TestSupport.h"
 #include "WriterTestSupport.h"
 
 using namespace writer_tests;
-using testing_support::ReadWithPillow;
 using testing_support::RunProgram;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
@@ -153,21 +151,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TiffWriter, JpegCompressedFilesReadBackWithinTolerance) {
   TempDir dir;
-  std::vector<std::filesystem::path> paths;
-  std::vector<TImageData> images;
   for (TImageFormat format : {TImageFormat::Gray8, TImageFormat::R8G8B8}) {
-    images.push_back(PatternImage(format, 40, 33, TPattern::Smooth));
+    const TImageData image = PatternImage(format, 40, 33, TPattern::Smooth);
     TTIFFFileFormat tiffFormat;
     tiffFormat.FCompression = 4;
-    paths.push_back(dir / (GetFormatName(format) + ".tif"));
-    WriteFileBytes(paths.back(), Encode(tiffFormat, images.back()));
-  }
-  const auto pictures = ReadWithPillow(paths);
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    ASSERT_TRUE(pictures[i].ok) << pictures[i].error;
-    std::vector<uint16_t> wide(pictures[i].rgba.begin(), pictures[i].rgba.end());
-    for (uint16_t& v : wide) v = static_cast<uint16_t>(v * 257);
-    EXPECT_GE(PSNR16(wide, ExpectedRGBA16(images[i])), 35.0) << paths[i];
+    WriteFileBytes(dir / "j.tif", Encode(tiffFormat, image));
+    EXPECT_GE(PSNR16(ReadRGBA16WithImageMagick(dir / "j.tif"), ExpectedRGBA16(image)), 35.0) << GetFormatName(format);
   }
 }
 
