@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include "Dialogs.h"
@@ -60,8 +61,7 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::Accept
 
 }  // namespace
 
-TForm1::TForm1(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent) {
+TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(parent) {
   Form1 = this;
   BuildMenus();
   BuildList();
@@ -148,8 +148,8 @@ void TForm1::OpenSDS(const QString& name) {
   sds->ReadFile(name.toStdString());
 
   List->setUpdatesEnabled(false);
+  const auto repaint = qScopeGuard([this] { List->setUpdatesEnabled(true); });
   for (const TIEFile_Entry& entry : sds->files) AddEntryRow(entry);
-  List->setUpdatesEnabled(true);
   // The first entry is the selected one right after an open.
   if (List->rowCount() > 0 && List->SelectedRow() < 0) List->setCurrentCell(0, 0);
 }

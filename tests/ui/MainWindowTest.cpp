@@ -15,11 +15,14 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "Dialogs.h"
 #include "ErrorBox.h"
+#include "Exceptions.h"
 #include "Icons.h"
 #include "SdsMaker.h"
 #include "TestSupport.h"
@@ -169,6 +172,22 @@ private slots:
     QFETCH(QString, message);
     QFETCH(QString, shown);
     QCOMPARE(ErrorBoxText(message), shown);
+  }
+
+  // Whatever a handler throws ends in one error box, never beyond the guard.
+  void guardShowsEveryFailure() {
+    const std::pair<std::function<void()>, QString> rows[] = {
+        {[] { throw std::bad_alloc(); }, "Out of memory."},
+        {[] { throw EAssertionFailed("Bad", "TavrelLib", 88); }, "Bad (TavrelLib, Zeile 88)"},
+        {[] { throw EReadError(); }, "Stream-Lesefehler."},
+        {[] { throw 42; }, "Unknown failure."},
+    };
+    for (const auto& [handler, text] : rows) {
+      script_.shown.clear();
+      RunGuarded(handler);
+      QCOMPARE(script_.Boxes().size(), size_t{1});
+      QCOMPARE(script_.Boxes()[0].text, text);
+    }
   }
 
   void applicationTitle_data() {
