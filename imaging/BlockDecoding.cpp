@@ -39,95 +39,94 @@ void ColourPalette(const uint8_t* block, bool alwaysFour, uint32_t palette[4]) {
   }
 }
 
-// Writes the 16 colours of a colour block; alpha comes from the palette.
-void WriteColourBlock(const uint8_t* block, bool alwaysFour, uint8_t* out, ptrdiff_t pitch) {
+// Writes the 16 texels of a colour block. DXT3 and DXT5 drop the palette's
+// alpha (keep 0x00FFFFFF) and supply their own, already in the top byte,
+// through alphaOf (called for texels 0 to 15 in order), so one pass
+// writes every byte once.
+template <typename TAlphaOf>
+void WriteColourBlock(const uint8_t* block, bool alwaysFour, uint32_t keep, uint8_t* out, ptrdiff_t pitch,
+                      TAlphaOf alphaOf) {
   uint32_t palette[4];
   ColourPalette(block, alwaysFour, palette);
+  for (uint32_t& entry : palette) entry &= keep;
   uint32_t indices = Load32(block + 4);
   for (int y = 0; y < 4; ++y, out += pitch) {
     uint32_t row[4];
-    for (int x = 0; x < 4; ++x, indices >>= 2) row[x] = palette[indices & 3];
+    for (int x = 0; x < 4; ++x, indices >>= 2) row[x] = palette[indices & 3] | alphaOf(y * 4 + x);
     std::memcpy(out, row, sizeof row);
   }
 }
 
 // The eight values of an interpolated-alpha block (DXT5 alpha, ATI1N, ATI2N).
-void AlphaPalette(uint32_t a0, uint32_t a1, uint8_t values[8]) {
-  values[0] = static_cast<uint8_t>(a0);
-  values[1] = static_cast<uint8_t>(a1);
+void AlphaPalette(uint32_t a0, uint32_t a1, uint32_t values[8]) {
+  values[0] = a0;
+  values[1] = a1;
   if (a0 > a1) {
-    for (uint32_t j = 1; j <= 6; ++j) values[1 + j] = static_cast<uint8_t>(((7 - j) * a0 + j * a1 + 3) / 7);
+    for (uint32_t j = 1; j <= 6; ++j) values[1 + j] = ((7 - j) * a0 + j * a1 + 3) / 7;
   } else {
-    for (uint32_t j = 1; j <= 4; ++j) values[1 + j] = static_cast<uint8_t>(((5 - j) * a0 + j * a1 + 2) / 5);
+    for (uint32_t j = 1; j <= 4; ++j) values[1 + j] = ((5 - j) * a0 + j * a1 + 2) / 5;
     values[6] = 0;
     values[7] = 255;
   }
 }
 
-// Writes the 16 values of an interpolated block to every step-th byte, starting at out.
-void WriteAlphaBlock(const uint8_t* block, uint8_t* out, ptrdiff_t pitch, int step) {
-  uint8_t values[8];
+// The 16 values of an interpolated block, texels in row-major order.
+void InterpolatedValues(const uint8_t* block, uint32_t values16[16]) {
+  uint32_t values[8];
   AlphaPalette(block[0], block[1], values);
   uint64_t indices = Load48(block + 2);  // one 48-bit field, 3 bits per texel from the bottom
-  for (int y = 0; y < 4; ++y, out += pitch) {
-    for (int x = 0; x < 4; ++x, indices >>= 3) out[x * step] = values[indices & 7];
-  }
+  for (int t = 0; t < 16; ++t, indices >>= 3) values16[t] = values[indices & 7];
 }
 
 }  // namespace
 
-void DecodeDXT1Block(const uint8_t* block, uint8_t* out, ptrdiff_t pitch) { WriteColourBlock(block, false, out, pitch); }
+void DecodeDXT1Block(const uint8_t* block, uint8_t* out, ptrdiff_t pitch) {
+  WriteColourBlock(block, false, 0xFFFFFFFFu, out, pitch, [](int) { return 0u; });
+}
 
 void DecodeDXT3Block(const uint8_t* block, uint8_t* out, ptrdiff_t pitch) {
-  WriteColourBlock(block + 8, true, out, pitch);
-  uint64_t alpha = uint64_t{Load32(block)} | uint64_t{Load32(block + 4)} << 32;  // low nibble first
-  for (int y = 0; y < 4; ++y, out += pitch) {
-    for (int x = 0; x < 4; ++x, alpha >>= 4) out[x * 4 + 3] = static_cast<uint8_t>((alpha & 15) * 17);
-  }
+  const uint64_t alpha = uint64_t{Load32(block)} | uint64_t{Load32(block + 4)} << 32;  // low nibble first
+  WriteColourBlock(block + 8, true, 0x00FFFFFFu, out, pitch,
+                   [alpha](int t) { return static_cast<uint32_t>((alpha >> (4 * t)) & 15) * 17u << 24; });
 }
 
 void DecodeDXT5Block(const uint8_t* block, uint8_t* out, ptrdiff_t pitch) {
-  WriteColourBlock(block + 8, true, out, pitch);
-  WriteAlphaBlock(block, out + 3, pitch, 4);
+  uint32_t alpha[8];
+  AlphaPalette(block[0], block[1], alpha);
+  for (uint32_t& a : alpha) a <<= 24;
+  uint64_t indices = Load48(block + 2);
+  WriteColourBlock(block + 8, true, 0x00FFFFFFu, out, pitch, [&alpha, &indices](int) {
+    const uint32_t a = alpha[indices & 7];
+    indices >>= 3;
+    return a;
+  });
 }
 
-void DecodeATI1NBlock(const uint8_t* block, uint8_t* out, ptrdiff_t pitch) { WriteAlphaBlock(block, out, pitch, 1); }
+void DecodeATI1NBlock(const uint8_t* block, uint8_t* out, ptrdiff_t pitch) {
+  uint32_t grey[16];
+  InterpolatedValues(block, grey);
+  for (int y = 0; y < 4; ++y, out += pitch) {
+    for (int x = 0; x < 4; ++x) out[x] = static_cast<uint8_t>(grey[y * 4 + x]);
+  }
+}
 
 void DecodeATI2NBlock(const uint8_t* block, uint8_t* out, ptrdiff_t pitch) {
-  uint8_t* row = out;
-  for (int y = 0; y < 4; ++y, row += pitch) {
-    static constexpr uint32_t kOpaqueBlack = Pixel(0, 0, 0, 255);
-    const uint32_t fill[4] = {kOpaqueBlack, kOpaqueBlack, kOpaqueBlack, kOpaqueBlack};
-    std::memcpy(row, fill, sizeof fill);
+  uint32_t red[16], green[16];
+  InterpolatedValues(block, red);
+  InterpolatedValues(block + 8, green);
+  for (int y = 0; y < 4; ++y, out += pitch) {
+    uint32_t row[4];
+    for (int x = 0; x < 4; ++x) row[x] = Pixel(red[y * 4 + x], green[y * 4 + x], 0, 255);
+    std::memcpy(out, row, sizeof row);
   }
-  WriteAlphaBlock(block, out + 2, pitch, 4);      // red
-  WriteAlphaBlock(block + 8, out + 1, pitch, 4);  // green
 }
 
 namespace {
 
-using TDecodeBlock = void (*)(const uint8_t*, uint8_t*, ptrdiff_t);
-
-TDecodeBlock DecoderOf(TImageFormat format) {
-  switch (format) {
-    case TImageFormat::DXT1: return DecodeDXT1Block;
-    case TImageFormat::DXT3: return DecodeDXT3Block;
-    case TImageFormat::DXT5: return DecodeDXT5Block;
-    case TImageFormat::ATI1N: return DecodeATI1NBlock;
-    case TImageFormat::ATI2N: return DecodeATI2NBlock;
-    default: return nullptr;
-  }
-}
-
-}  // namespace
-
-void DecodeBlockImage(const TImageData& source, TImageData& dest) {
-  const TImageFormatInfo& info = GetFormatInfo(source.Format);
-  const TDecodeBlock decode = DecoderOf(source.Format);
-  if (!decode || !TestImage(source)) throw EImagingError("Invalid block-compressed image " + ImageToStr(source));
-  TImageData result;
-  NewImage(source.Width, source.Height, info.SpecialNearestFormat, result);
-  const int outBpp = GetFormatInfo(result.Format).BytesPerPixel;
+// Block rows top to bottom, blocks left to right; written once per decoder so
+// the per-block call is direct.
+template <void (*Decode)(const uint8_t*, uint8_t*, ptrdiff_t)>
+void DecodeBlocks(const TImageData& source, int outBpp, TImageData& result) {
   const int blocksAcross = source.Width / 4;
   const int blocksDown = source.Height / 4;
   const size_t blockBytes = static_cast<size_t>(source.Size) / (static_cast<size_t>(blocksAcross) * blocksDown);
@@ -135,7 +134,39 @@ void DecodeBlockImage(const TImageData& source, TImageData& dest) {
   const uint8_t* block = source.Bits.data();
   for (int by = 0; by < blocksDown; ++by) {
     uint8_t* out = result.Bits.data() + static_cast<ptrdiff_t>(by) * 4 * pitch;
-    for (int bx = 0; bx < blocksAcross; ++bx, block += blockBytes, out += 4 * outBpp) decode(block, out, pitch);
+    for (int bx = 0; bx < blocksAcross; ++bx, block += blockBytes, out += 4 * outBpp) Decode(block, out, pitch);
   }
+}
+
+using TDecodeImage = void (*)(const TImageData&, int, TImageData&);
+
+constexpr struct {
+  TImageFormat Format;
+  TDecodeImage Decode;
+} kDecoders[] = {
+    {TImageFormat::DXT1, DecodeBlocks<DecodeDXT1Block>},   {TImageFormat::DXT3, DecodeBlocks<DecodeDXT3Block>},
+    {TImageFormat::DXT5, DecodeBlocks<DecodeDXT5Block>},   {TImageFormat::ATI1N, DecodeBlocks<DecodeATI1NBlock>},
+    {TImageFormat::ATI2N, DecodeBlocks<DecodeATI2NBlock>},
+};
+
+}  // namespace
+
+void DecodeBlockImage(const TImageData& source, TImageData& dest) {
+  const TImageFormatInfo& info = GetFormatInfo(source.Format);
+  TDecodeImage decode = nullptr;
+  for (const auto& row : kDecoders) {
+    if (row.Format == source.Format) decode = row.Decode;
+  }
+  if (!decode || !TestImage(source)) throw EImagingError("Invalid block-compressed image " + ImageToStr(source));
+  // Every byte is written by the decoder: a buffer of the right shape is reused as it is.
+  const bool reusable = &dest != &source && dest.Format == info.SpecialNearestFormat && dest.Width == source.Width &&
+                        dest.Height == source.Height && TestImage(dest);
+  if (reusable) {
+    decode(source, GetFormatInfo(dest.Format).BytesPerPixel, dest);
+    return;
+  }
+  TImageData result;
+  NewImage(source.Width, source.Height, info.SpecialNearestFormat, result);
+  decode(source, GetFormatInfo(result.Format).BytesPerPixel, result);
   dest = std::move(result);
 }

@@ -24,8 +24,9 @@ void EncodeDXT5Block(const uint8_t* in, ptrdiff_t pitch, uint8_t* block);
 void EncodeATI1NBlock(const uint8_t* in, ptrdiff_t pitch, uint8_t* block);
 void EncodeATI2NBlock(const uint8_t* in, ptrdiff_t pitch, uint8_t* block);
 
-// Decodes a valid block-compressed image into dest, a new image of the source's
-// nearest format with the same (block-rounded) dimensions.
+// Decodes a valid block-compressed image into dest, an image of the source's
+// nearest format with the same (block-rounded) dimensions. A dest that already
+// has that shape keeps its buffer (no new allocation).
 void DecodeBlockImage(const TImageData& source, TImageData& dest);
 // Encodes a valid image of blockFormat's nearest format into dest (dimensions
 // rounded up to whole blocks; the edge texels are repeated into the padding).
