@@ -367,10 +367,19 @@ private slots:
     QCOMPARE(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
   }
 
-  void extractAllWithoutArchiveAsksNothing() {
+  // No archive: no dialog. An archive without entries: the dialog, then nothing written.
+  void extractAllWithNothingToWrite() {
     TForm1 form({});
     form.ExtractAll1->trigger();
     QVERIFY(script_.shown.empty());
+    form.OpenSDS(WriteArchive("empty.sds", {}));
+    QCOMPARE(form.List->rowCount(), 0);
+    const fs::path out = *dir_ / "out";
+    fs::create_directory(out);
+    script_.answers.push_back({true, Path(out)});
+    form.ExtractAll1->trigger();
+    QCOMPARE(script_.shown.size(), size_t{1});
+    QVERIFY(fs::is_empty(out));
   }
 
   // A target that cannot be created stops the loop with the platform's text.
