@@ -2,6 +2,7 @@
 // Pillow where it reads the variant, for every written layout.
 #include <gtest/gtest.h>
 
+#include "Exceptions.h"
 #include "PSDFormat.h"
 #include "TestSupport.h"
 #include "WriterReadBack.h"
@@ -106,6 +107,15 @@ TEST(PsdWriterMerged, TransparentPixelsAreWhite) {
     EXPECT_EQ(merged.Pixels[i].B, 65535);
   }
   EXPECT_GT(transparent, 0);
+}
+
+TEST(PsdWriterLimits, BeyondThirtyThousandPixelsFailsWithoutWriting) {
+  TImageData image;
+  NewImage(1, 30001, F::Gray8, image);
+  TPSDFileFormat writer;
+  TMemoryStream out;
+  EXPECT_THROW(writer.SaveImageToStream(out, image), EImagingError);
+  EXPECT_EQ(out.Size(), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // emits, uncompressed and run-length encoded.
 #include <gtest/gtest.h>
 
+#include "Exceptions.h"
 #include "TargaFormat.h"
 #include "TestSupport.h"
 #include "WriterReadBack.h"
@@ -21,6 +22,8 @@ struct TargaCase {
   uint8_t Descriptor;  // header byte 17: alpha bits, top-left origin 0x20
   TCompare How;
 };
+
+void PrintTo(const TargaCase& c, std::ostream* os) { *os << c.Name; }
 
 constexpr TCompare kExact{};
 constexpr TCompare k1555{{5, 5, 5, 1}};
@@ -90,6 +93,16 @@ TEST(TargaWriterRle, LongAndShortRunsDecodeLikeRawRows) {
   const auto expected = ExpectedPixels(image);
   EXPECT_TRUE(SamePixels(ReadWithMagick(dir / "rle.tga"), 300, 3, expected));
   EXPECT_TRUE(SamePixels(ReadWithPillow({dir / "rle.tga"})[0], 300, 3, expected));
+}
+
+// Sides beyond the header's 16 bits fail instead of wrapping around.
+TEST(TargaWriterLimits, TooWideFailsWithoutWriting) {
+  TImageData image;
+  NewImage(65536, 1, F::Gray8, image);
+  TTargaFileFormat writer;
+  TMemoryStream out;
+  EXPECT_THROW(writer.SaveImageToStream(out, image), EImagingError);
+  EXPECT_EQ(out.Size(), 0);
 }
 
 }  // namespace
