@@ -104,30 +104,6 @@ TEST(BmpWriter, IndependentReadersSeeTheExactPixels) {
   }
 }
 
-TEST(BmpWriter, KeepsTheFourthByteOfX8R8G8B8) {
-  TempDir dir;
-  ExportSample s = RandomByteChannels(TImageFormat::X8R8G8B8, 3, 2, true);
-  const auto path = dir / "x.bmp";
-  ASSERT_TRUE(TBMPFileFormat().SaveImageToFile(path.string(), s.image));
-  const std::vector<uint8_t> file = ReadFileBytes(path);
-  const size_t offBits = LE(file, 10, 4);
-  ASSERT_EQ(file.size(), offBits + s.image.Bits.size());
-  // Rows are stored bottom-up.
-  for (int32_t y = 0; y < 2; ++y) {
-    for (size_t k = 0; k < 12; ++k) EXPECT_EQ(file[offBits + static_cast<size_t>(1 - y) * 12 + k], s.image.Bits[static_cast<size_t>(y) * 12 + k]);
-  }
-}
-
-TEST(BmpWriter, GreyBecomesAGreyRampPalette) {
-  TempDir dir;
-  ExportSample s = Grey(4, 4);
-  const auto path = dir / "g.bmp";
-  ASSERT_TRUE(TBMPFileFormat().SaveImageToFile(path.string(), s.image));
-  const std::vector<uint8_t> file = ReadFileBytes(path);
-  EXPECT_EQ(LE(file, 46, 4), 256u) << "colours used";
-  for (uint32_t i = 0; i < 256; ++i) ASSERT_EQ(LE(file, 54 + 4 * i, 4), i * 0x010101u) << "entry " << i;
-}
-
 TEST(BmpWriter, ContentTestAcceptsBitmapsOnly) {
   struct Row {
     const char* name;
