@@ -35,24 +35,30 @@ TImageData ImageFromBytes(TImageFormat format, int32_t width, int32_t height, co
   return image;
 }
 
-std::vector<uint8_t> ReadRgbaWithPillow(const std::filesystem::path& path, int& width, int& height,
-                                        std::string& error) {
+std::vector<TRgbaPicture> ReadRgbaWithPillow(const std::vector<std::filesystem::path>& paths, std::string& error) {
   testing_support::TempDir dir;
-  const std::filesystem::path raw = dir / "pixels.raw";
   const char* script =
       "import sys\n"
       "from PIL import Image\n"
-      "im = Image.open(sys.argv[1]).convert('RGBA')\n"
-      "open(sys.argv[2], 'wb').write(im.tobytes())\n"
-      "print(im.size[0], im.size[1])\n";
-  const testing_support::RunResult run =
-      testing_support::RunProgram({QUORVIN_PYTHON, "-c", script, path.string(), raw.string()});
+      "out = sys.argv[1]\n"
+      "for i, path in enumerate(sys.argv[2:]):\n"
+      "    im = Image.open(path).convert('RGBA')\n"
+      "    open('%s/%d.raw' % (out, i), 'wb').write(im.tobytes())\n"
+      "    print(im.size[0], im.size[1])\n";
+  std::vector<std::string> argv = {QUORVIN_PYTHON, "-c", script, dir.path().string()};
+  for (const auto& path : paths) argv.push_back(path.string());
+  const testing_support::RunResult run = testing_support::RunProgram(argv);
   if (run.exitCode != 0) {
     error = run.err;
     return {};
   }
-  std::istringstream(run.out) >> width >> height;
-  return testing_support::ReadFileBytes(raw);
+  std::vector<TRgbaPicture> pictures(paths.size());
+  std::istringstream sizes(run.out);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    sizes >> pictures[i].Width >> pictures[i].Height;
+    pictures[i].Rgba = testing_support::ReadFileBytes(dir / (std::to_string(i) + ".raw"));
+  }
+  return pictures;
 }
 
 }  // namespace imaging_tests

@@ -26,8 +26,12 @@ TLoadResult LoadDds(const std::vector<uint8_t>& bytes, int64_t startOffset = 0);
 // An image of the given format whose bytes are exactly these.
 TImageData ImageFromBytes(TImageFormat format, int32_t width, int32_t height, const std::vector<uint8_t>& bytes);
 
-// R, G, B, A bytes of a picture file as Pillow decodes it; empty with error set on failure.
-std::vector<uint8_t> ReadRgbaWithPillow(const std::filesystem::path& path, int& width, int& height,
-                                        std::string& error);
+struct TRgbaPicture {
+  int Width = 0, Height = 0;
+  std::vector<uint8_t> Rgba;  // R, G, B, A per pixel, rows top to bottom
+};
+// Picture files as Pillow decodes them, read in one Python run; an empty result
+// with error set when that run fails.
+std::vector<TRgbaPicture> ReadRgbaWithPillow(const std::vector<std::filesystem::path>& paths, std::string& error);
 
 }  // namespace imaging_tests
