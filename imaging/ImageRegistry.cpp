@@ -18,20 +18,13 @@
 
 namespace {
 
-constexpr bool kWritable = true;
-constexpr bool kReadOnly = false;
-constexpr bool kMultiImage = true;
-
-// A format whose own class is not in the build yet: it is known by name and
-// abilities, and its save fails with the base class's "not yet" error before
-// anything is written.
-std::unique_ptr<TImageFileFormat> Pending(const char* name, const char* masks, bool canSave,
-                                          TImageFormats supported, bool multiImage = false) {
-  return std::make_unique<TImageFileFormat>(name, masks, true, canSave, multiImage, supported);
+// A format the registry knows by name only: it has no writer, and its content
+// test accepts nothing, since the export never reads it.
+std::unique_ptr<TImageFileFormat> ReadOnly(const char* name, const char* masks) {
+  return std::make_unique<TImageFileFormat>(name, masks, true, false, false, TImageFormats{});
 }
 
 TImageFileFormatList MakeRegistry() {
-  using enum TImageFormat;
   // One row per format, in registry order.
   std::unique_ptr<TImageFileFormat> rows[] = {
       std::make_unique<TBMPFileFormat>(),
@@ -42,7 +35,7 @@ TImageFileFormatList MakeRegistry() {
       std::make_unique<TGIFFileFormat>(),
       std::make_unique<TDDSFileFormat>(),
       std::make_unique<TTargaFileFormat>(),
-      Pending("Portable Bit Map", "*.pbm", kReadOnly, {}),
+      ReadOnly("Portable Bit Map", "*.pbm"),
       std::make_unique<TPGMFileFormat>(),
       std::make_unique<TPPMFileFormat>(),
       std::make_unique<TPAMFileFormat>(),
@@ -50,7 +43,7 @@ TImageFileFormatList MakeRegistry() {
       std::make_unique<TJPEG2000FileFormat>(),
       std::make_unique<TTIFFFileFormat>(),
       std::make_unique<TPSDFileFormat>(),
-      Pending("ZSoft Paintbrush Image", "*.pcx", kReadOnly, {}),
+      ReadOnly("ZSoft Paintbrush Image", "*.pcx"),
       std::make_unique<TXPMFileFormat>(),
   };
   static_assert(std::size(rows) == 18, "one row per registered picture format");
