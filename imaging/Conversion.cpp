@@ -25,10 +25,14 @@ void ConvertPlainPixels(const TImageData& source, TImageFormat destFormat, TImag
   const TImageFormatInfo& to = GetFormatInfo(destFormat);
   TImageData result;
   NewImage(source.Width, source.Height, destFormat, result);
-  const std::array<TColor32Rec, 256> palette = FullPalette(source);
   const size_t count = static_cast<size_t>(source.Width) * source.Height;
   const uint8_t* in = source.Bits.data();
   uint8_t* out = result.Bits.data();
+  if (ConvertBytePixels(in, from, out, to, count)) {
+    dest = std::move(result);
+    return;
+  }
+  const std::array<TColor32Rec, 256> palette = FullPalette(source);
   // Float targets take float sources unclamped; everything else meets at 16 bits.
   const bool viaFloat = to.IsFloatingPoint && !from.IsIndexed;
   for (size_t i = 0; i < count; ++i, in += from.BytesPerPixel, out += to.BytesPerPixel) {

@@ -51,10 +51,10 @@ void FreeImage(TImageData& image) { image = TImageData{}; }
 
 bool TestImage(const TImageData& image) {
   const TImageFormatInfo& info = GetFormatInfo(image.Format);
+  // The buffer must hold Size bytes too: every reader of Bits relies on it.
   return info.Format != TImageFormat::Unknown && image.Width > 0 && image.Height > 0 &&
          image.Size == GetPixelsSize(image.Format, image.Width, image.Height) &&
-         image.Bits.size() == static_cast<size_t>(image.Size) &&
-         image.Palette.size() == static_cast<size_t>(info.PaletteEntries);
+         image.Bits.size() == static_cast<size_t>(image.Size);
 }
 
 std::string ImageToStr(const TImageData& image) {

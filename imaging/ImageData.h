@@ -38,7 +38,8 @@ void NewImage(int32_t width, int32_t height, TImageFormat format, TImageData& im
 // The size NewImage would allocate, or NewImage's error when it would refuse.
 int64_t CheckedImageSize(int32_t width, int32_t height, TImageFormat format);
 void FreeImage(TImageData& image);
-// Valid: a known format and Size equal to GetPixelsSize of its dimensions.
+// Valid: a known format, positive dimensions, and Size equal to GetPixelsSize of
+// its dimensions and to the buffer's length.
 bool TestImage(const TImageData& image);
 // "Width=%d Height=%d Format=%s", the image description of the error texts.
 std::string ImageToStr(const TImageData& image);

@@ -284,3 +284,30 @@ void SetPixelFPTo64(uint8_t* pixel, const TImageFormatInfo& info, const float ar
   c.B = FloatTo16(argb[3]);
   info.SetPixel64(pixel, info, c);
 }
+
+bool ConvertBytePixels(const uint8_t* in, const TImageFormatInfo& from, uint8_t* out, const TImageFormatInfo& to,
+                       size_t count) {
+  const TChannelLayout& src = LayoutOf(from);
+  const TChannelLayout& dst = LayoutOf(to);
+  if (src.Kind != K::U8 || dst.Kind != K::U8 || (dst.Gray >= 0 && src.Gray < 0)) return false;
+  // For every output byte: the input byte it copies, or -1 and a constant.
+  int source[4] = {-1, -1, -1, -1};
+  uint8_t constant[4] = {0, 0, 0, 0};
+  const auto route = [&](int8_t outAt, int8_t inAt, uint8_t otherwise) {
+    if (outAt < 0) return;
+    source[outAt] = inAt;
+    constant[outAt] = otherwise;
+  };
+  const bool grey = src.Gray >= 0;
+  route(dst.B, grey ? src.Gray : src.B, 0);
+  route(dst.G, grey ? src.Gray : src.G, 0);
+  route(dst.R, grey ? src.Gray : src.R, 0);
+  route(dst.Gray, src.Gray, 0);
+  route(dst.A, src.A, 255);
+  route(dst.Pad, -1, 255);
+  const int inBytes = from.BytesPerPixel, outBytes = to.BytesPerPixel;
+  for (size_t i = 0; i < count; ++i, in += inBytes, out += outBytes) {
+    for (int k = 0; k < outBytes; ++k) out[k] = source[k] >= 0 ? in[source[k]] : constant[k];
+  }
+  return true;
+}

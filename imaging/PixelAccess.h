@@ -21,6 +21,13 @@ TColor64Rec GetPixel64Indexed(const uint8_t* pixel, const TImageFormatInfo& info
 void GetPixelFPFrom64(const uint8_t* pixel, const TImageFormatInfo& info, float argb[4]);
 void SetPixelFPTo64(uint8_t* pixel, const TImageFormatInfo& info, const float argb[4]);
 
+// Fast path for formats whose channels are all single bytes (R8G8B8, A8R8G8B8,
+// X8R8G8B8, Gray8, A8Gray8): converts count pixels by moving bytes, with the same
+// results as the accessors. Returns false, doing nothing, for any other pair (and
+// for grey targets from colour sources, which need the luminance).
+bool ConvertBytePixels(const uint8_t* in, const TImageFormatInfo& from, uint8_t* out, const TImageFormatInfo& to,
+                       size_t count);
+
 // Channel width rules shared with the block decoders and the tests.
 inline uint16_t Widen8To16(uint32_t c) { return static_cast<uint16_t>(c * 257u); }            // c * 65535 / 255
 inline uint8_t Narrow16To8(uint32_t v) { return static_cast<uint8_t>(v / 257u); }             // v * 255 / 65535

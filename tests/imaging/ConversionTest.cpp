@@ -135,6 +135,27 @@ TEST(Conversion, EveryPairOfFormats) {
   }
 }
 
+// The byte-moving fast path gives what the per-pixel accessors give.
+TEST(Conversion, ByteFormatsMatchTheAccessors) {
+  const F kByteFormats[] = {F::Gray8, F::A8Gray8, F::R8G8B8, F::A8R8G8B8, F::X8R8G8B8};
+  for (F from : kByteFormats) {
+    TImageData source;
+    NewImage(4, 4, from, source);
+    for (size_t i = 0; i < source.Bits.size(); ++i) source.Bits[i] = static_cast<uint8_t>(i * 53 + 7);
+    const TImageFormatInfo& in = GetFormatInfo(from);
+    for (F to : kByteFormats) {
+      const TImageFormatInfo& out = GetFormatInfo(to);
+      std::vector<uint8_t> expected(16 * out.BytesPerPixel);
+      for (int p = 0; p < 16; ++p) {
+        out.SetPixel64(&expected[p * out.BytesPerPixel], out, in.GetPixel64(&source.Bits[p * in.BytesPerPixel], in, nullptr));
+      }
+      TImageData image = source;
+      ConvertImageFormat(image, to);
+      if (from != to) EXPECT_EQ(image.Bits, expected) << GetFormatName(from) << " -> " << GetFormatName(to);
+    }
+  }
+}
+
 // Through A8R8G8B8 and back: formats of at least 8 bits per channel keep 8-bit colours exactly.
 TEST(Conversion, WideFormatsRoundTripEightBitColours) {
   TImageData source;

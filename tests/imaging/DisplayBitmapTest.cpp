@@ -89,16 +89,6 @@ TEST(DisplayBitmap, TranslucentPaletteGoesToThirtyTwoBits) {
   EXPECT_EQ(bitmap.Pixels, (std::vector<uint8_t>{1, 2, 3, 128}));
 }
 
-TEST(DisplayBitmap, GrayGetsRampPalette) {
-  const TImageData image = ImageFromBytes(F::Gray8, 2, 1, {0, 77});
-  TDisplayBitmap bitmap;
-  SubimageToBitmap(image, bitmap);
-  ASSERT_EQ(bitmap.Depth, 8);
-  EXPECT_EQ(bitmap.Palette[77].R, 77);
-  EXPECT_EQ(bitmap.Palette[77].B, 77);
-  EXPECT_EQ(std::vector<uint8_t>(bitmap.ScanLine(0), bitmap.ScanLine(0) + 2), (std::vector<uint8_t>{0, 77}));
-}
-
 TEST(DisplayBitmap, InvalidImageIsRefused) {
   TImageData image;
   TDisplayBitmap bitmap;
