@@ -1,7 +1,9 @@
 // The resource descriptor: an XML document whose root's children name the resources.
 //
 // libxml2 parses from memory and honours the document's declared encoding (UTF-8,
-// UTF-16 with a byte-order mark, ISO-8859-1, windows-1252 through iconv). Never
+// UTF-16 with a byte-order mark, ISO-8859-1, and windows-1252 through the program's
+// own code page, whose five undefined bytes stay control characters where iconv
+// would refuse the document). Never
 // from the network, never an external DTD or entity: external entities go to a
 // loader that refuses them. Internal entities are substituted; libxml2's own
 // amplification check stops an expansion bomb at once with its error text.
@@ -9,11 +11,13 @@
 #include <libxml/tree.h>
 
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
 
+#include "CodePage.h"
 #include "Exceptions.h"
 #include "Format.h"
 #include "TavrelLib.h"
@@ -33,11 +37,31 @@ struct ContextDeleter {
 xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
 void IgnoreGenericError(void*, const char*, ...) {}
 
+// windows-1252 to UTF-8 for libxml2: every byte one character, as for archive text.
+int Windows1252ToUtf8(unsigned char* out, int* outLength, const unsigned char* in, int* inLength) {
+  int read = 0, written = 0;
+  std::string character;
+  while (read < *inLength) {
+    character.clear();
+    AppendAnsiChar(character, in[read]);
+    if (written + static_cast<int>(character.size()) > *outLength) break;
+    std::memcpy(out + written, character.data(), character.size());
+    written += static_cast<int>(character.size());
+    ++read;
+  }
+  *inLength = read;
+  *outLength = written;
+  return written;
+}
+
 void PrepareLibxml() {
   static std::once_flag once;
   std::call_once(once, [] {
     xmlInitParser();
     xmlSetExternalEntityLoader(RefuseExternalEntity);
+    // Registered handlers are found before iconv's; the aliases lead to this one.
+    xmlNewCharEncodingHandler("WINDOWS-1252", Windows1252ToUtf8, nullptr);
+    for (const char* alias : {"CP1252", "MS-ANSI", "X-CP1252"}) xmlAddEncodingAlias("WINDOWS-1252", alias);
   });
   // Encoding failures bypass the context's error switch; keep them off stderr.
   // (Per thread in libxml2, hence on every call.)
