@@ -8,20 +8,35 @@
 
 using namespace tavrel;
 
-std::string TIEFile_Entry::GetFileName() const {
-  std::string source = SourceDataDescription;
+namespace {
+
+// The type word becomes the extension of some names; a hostile one such as
+// "/../../x" must not lead an extraction out of its folder.
+std::string WithoutFolders(std::string name) {
+  for (char& c : name) {
+    if (c == '/' || c == '\\') c = '_';
+  }
+  return name;
+}
+
+std::string NameFromSource(const TIEFile_Entry& e) {
+  std::string source = e.SourceDataDescription;
   for (char& c : source) {
     if (c == '/') c = '\\';
   }
   const size_t cut = source.find_last_of("\\:");
   const std::string part = cut == std::string::npos ? source : source.substr(cut + 1);
-  if (part == "not available") return Format("%.8X.%s", static_cast<uint32_t>(start), TypeName.c_str());
+  if (part == "not available") return Format("%.8X.%s", static_cast<uint32_t>(e.start), e.TypeName.c_str());
 
-  const std::string insert = TypeName == "Mipmap" ? ".mipmap" : "";
+  const std::string insert = e.TypeName == "Mipmap" ? ".mipmap" : "";
   const size_t dot = part.rfind('.');
-  if (dot == std::string::npos) return part + insert + "." + TypeName;
+  if (dot == std::string::npos) return part + insert + "." + e.TypeName;
   return part.substr(0, dot) + insert + part.substr(dot);
 }
+
+}  // namespace
+
+std::string TIEFile_Entry::GetFileName() const { return WithoutFolders(NameFromSource(*this)); }
 
 namespace {
 

@@ -28,14 +28,16 @@ std::string StreamId(const TStream& stream) {
   return Format("%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(&stream) & 0xFFFFFFFFu));
 }
 
-// Reads up to count bytes; whatever the stream does not deliver stays as it was (zero).
-void ReadUpTo(TStream& stream, uint8_t* buffer, int64_t count) {
+// Reads up to count bytes; whatever the stream does not deliver stays as it was
+// (zero). False when the stream ran out first.
+bool ReadUpTo(TStream& stream, uint8_t* buffer, int64_t count) {
   while (count > 0) {
     const int64_t got = stream.Read(buffer, count);
-    if (got <= 0) return;
+    if (got <= 0) return false;
     buffer += got;
     count -= got;
   }
+  return true;
 }
 
 // Moves forward by count bytes, but never past the end of the stream.
@@ -71,8 +73,10 @@ void ReadPitched(TStream& stream, TImageData& image, int64_t pitch) {
     ReadUpTo(stream, image.Bits.data(), image.Size);
     return;
   }
+  // Rows after the end of the data stay zero: a tall image announced by a tiny
+  // file must not cost a loop over every missing row.
   for (int64_t row = 0; row < rows.Count; ++row) {
-    ReadUpTo(stream, image.Bits.data() + row * rows.Bytes, rows.Bytes);
+    if (!ReadUpTo(stream, image.Bits.data() + row * rows.Bytes, rows.Bytes)) return;
     SkipForward(stream, pitch - rows.Bytes);
   }
 }
