@@ -279,7 +279,7 @@ Bytes Built::EntryBytes(const ExpectedEntry& e) const {
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size()) {
+  if (!out || (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size())) {
     throw std::runtime_error("cannot write " + path);
   }
   if (std::fclose(out.release()) != 0) throw std::runtime_error("cannot write " + path);
