@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "CliSupport.h"
+#include "ConvertOutput.h"
 #include "Exceptions.h"
 #include "Trace.h"
 
@@ -18,6 +19,23 @@ constexpr OptionWord kOptionWords[] = {
     {"--json", ArchiveOption::Json, &ArchiveOptions::json},
     {"--trace", ArchiveOption::Trace, &ArchiveOptions::trace},
     {"--progress", ArchiveOption::Progress, &ArchiveOptions::progress},
+    {"--keep-paths", ArchiveOption::KeepPaths, &ArchiveOptions::keepPaths},
+    {"--keep-going", ArchiveOption::KeepGoing, &ArchiveOptions::keepGoing},
+};
+
+struct ValueOptionWord {
+  const char* word;
+  ArchiveOption option;
+  void (*apply)(ArchiveOptions&, const std::string&);
+};
+
+constexpr ValueOptionWord kValueOptionWords[] = {
+    {"--type", ArchiveOption::Filter, [](ArchiveOptions& o, const std::string& v) { o.filter.types.push_back(v); }},
+    {"--name", ArchiveOption::Filter, [](ArchiveOptions& o, const std::string& v) { o.filter.names.push_back(v); }},
+    {"--convert", ArchiveOption::Convert,
+     [](ArchiveOptions& o, const std::string& v) { o.convert = ConvertExtension(v); }},
+    {"--on-conflict", ArchiveOption::OnConflict,
+     [](ArchiveOptions& o, const std::string& v) { o.onConflict = ParseOnConflict(v); }},
 };
 
 bool Accepts(const std::vector<ArchiveOption>& accepted, ArchiveOption option) {
@@ -27,7 +45,7 @@ bool Accepts(const std::vector<ArchiveOption>& accepted, ArchiveOption option) {
   return false;
 }
 
-bool ApplyOption(const std::string& arg, const std::vector<ArchiveOption>& accepted, ArchiveOptions& options) {
+bool ApplyFlag(const std::string& arg, const std::vector<ArchiveOption>& accepted, ArchiveOptions& options) {
   if (IsKeepHeaderSwitch(arg)) {
     options.keepheader = true;
     return true;
@@ -41,17 +59,41 @@ bool ApplyOption(const std::string& arg, const std::vector<ArchiveOption>& accep
   return false;
 }
 
+// Applies the option at args[i] when it takes a value, moving i past the value;
+// false when args[i] is no such option of this command.
+bool ApplyValueOption(const Args& args, size_t& i, const std::vector<ArchiveOption>& accepted,
+                      ArchiveOptions& options) {
+  const std::string& arg = args[i];
+  for (const ValueOptionWord& w : kValueOptionWords) {
+    if (!Accepts(accepted, w.option)) continue;
+    const std::string word = w.word;
+    if (arg == word) {
+      if (i + 1 == args.size()) throw UsageError(word + " needs a value");
+      w.apply(options, args[++i]);
+      return true;
+    }
+    if (arg.size() > word.size() && arg.compare(0, word.size(), word) == 0 && arg[word.size()] == '=') {
+      w.apply(options, arg.substr(word.size() + 1));
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 ArchiveOptions ParseArchiveOptions(const Args& args, const std::vector<ArchiveOption>& accepted, size_t minOperands,
                                    size_t maxOperands) {
   ArchiveOptions options;
   bool optionsEnded = false;
-  for (const std::string& arg : args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      if (!ApplyOption(arg, accepted, options)) throw UsageError("unknown option '" + arg + "'");
+      if (!ApplyFlag(arg, accepted, options) && !ApplyValueOption(args, i, accepted, options)) {
+        throw UsageError("unknown option '" + arg + "'");
+      }
     } else {
       options.positional.push_back(arg);
     }
@@ -77,7 +119,9 @@ void OpenArchive(std::unique_ptr<TIEFile>& slot, const std::string& path, const 
   slot->ReadFile(path);
 }
 
-std::vector<size_t> SelectEntries(const TIEFile& archive, const std::vector<std::string>& indexes) {
+namespace {
+
+std::vector<size_t> ListedIndexes(const TIEFile& archive, const std::vector<std::string>& indexes) {
   std::vector<size_t> selected;
   if (indexes.empty()) {
     for (size_t i = 0; i < archive.files.size(); ++i) selected.push_back(i);
@@ -99,5 +143,14 @@ std::vector<size_t> SelectEntries(const TIEFile& archive, const std::vector<std:
                       std::to_string(archive.files.size()) + " entries)");
     }
   }
+  return selected;
+}
+
+}  // namespace
+
+std::vector<size_t> SelectEntries(const TIEFile& archive, const std::vector<std::string>& indexes,
+                                  const EntryFilter& filter) {
+  std::vector<size_t> selected = ListedIndexes(archive, indexes);
+  std::erase_if(selected, [&](size_t i) { return !filter.Keeps(archive.files[i]); });
   return selected;
 }

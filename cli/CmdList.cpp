@@ -1,4 +1,5 @@
-// quorvin-cli list: one line (or one JSON object) per entry, in entry order.
+// quorvin-cli list: one line (or one JSON object) per entry, in entry order;
+// --type and --name leave some out, the indexes stay the archive's own.
 #include <iostream>
 #include <string>
 
@@ -34,11 +35,12 @@ void PrintJson(const std::string& path, const TIEFile& archive, const std::vecto
 }  // namespace
 
 int RunList(const Args& args) {
-  const ArchiveOptions options = ParseArchiveOptions(args, {ArchiveOption::Json, ArchiveOption::Trace}, 1, 1);
+  const ArchiveOptions options =
+      ParseArchiveOptions(args, {ArchiveOption::Json, ArchiveOption::Trace, ArchiveOption::Filter}, 1, 1);
   const std::string& path = options.positional[0];
   std::unique_ptr<TIEFile> archive;
   OpenArchive(archive, path, options);
-  const std::vector<size_t> selected = SelectEntries(*archive, {});
+  const std::vector<size_t> selected = SelectEntries(*archive, {}, options.filter);
   if (options.json) {
     PrintJson(path, *archive, selected);
   } else {

@@ -1,5 +1,6 @@
 #include "Progress.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,8 +27,14 @@ std::string Clock(double seconds) {
   return text;
 }
 
-constexpr int kBarWidth = 24;
+constexpr size_t kBarWidth = 24;
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
+
+size_t TerminalColumns(std::FILE* out) {
+  winsize size{};
+  if (ioctl(fileno(out), TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  return size.ws_col;
+}
 
 }  // namespace
 
@@ -54,6 +61,14 @@ void ProgressBar::EntryDone(int64_t bytes) {
   if (active_) Draw(entries_ == totalEntries_);
 }
 
+void ProgressBar::Print(const std::string& line) {
+  if (active_) std::fputs("\r\x1b[K", out_);
+  std::fwrite(line.data(), 1, line.size(), out_);
+  std::fputc('\n', out_);
+  if (active_) Draw(true);
+  std::fflush(out_);
+}
+
 void ProgressBar::Draw(bool force) {
   const auto now = std::chrono::steady_clock::now();
   if (!force && now - lastDraw_ < kRedrawEvery) return;
@@ -61,14 +76,27 @@ void ProgressBar::Draw(bool force) {
   const double done = totalBytes_ > 0 ? static_cast<double>(bytes_) / static_cast<double>(totalBytes_)
                       : totalEntries_ > 0 ? static_cast<double>(entries_) / static_cast<double>(totalEntries_)
                                           : 1.0;
-  const int filled = static_cast<int>(done * kBarWidth);
   const double seconds = std::chrono::duration<double>(now - begin_).count();
   const double rate = seconds > 0 ? static_cast<double>(bytes_) / seconds : 0;
   const std::string left = rate > 0 ? Clock(static_cast<double>(totalBytes_ - bytes_) / rate) : "-:--";
-  std::fprintf(out_, "\r[%s%s] %3d%%  %s / %s  %zu/%zu entries  %s/s  %s left\x1b[K",
-               std::string(static_cast<size_t>(filled), '#').c_str(),
-               std::string(static_cast<size_t>(kBarWidth - filled), '.').c_str(), static_cast<int>(done * 100),
-               Bytes(static_cast<double>(bytes_)).c_str(), Bytes(static_cast<double>(totalBytes_)).c_str(), entries_,
-               totalEntries_, Bytes(rate).c_str(), left.c_str());
+  char figures[160];
+  std::snprintf(figures, sizeof figures, "%3d%%  %s / %s  %zu/%zu entries  %s/s  %s left",
+                static_cast<int>(done * 100), Bytes(static_cast<double>(bytes_)).c_str(),
+                Bytes(static_cast<double>(totalBytes_)).c_str(), entries_, totalEntries_, Bytes(rate).c_str(),
+                left.c_str());
+  // A line as wide as the terminal would wrap, and "\r" would then redraw only
+  // its last row: the bar gives way first, then the figures are cut.
+  const std::string text = figures;
+  const size_t columns = TerminalColumns(out_);
+  const size_t room = columns > text.size() + 4 ? columns - text.size() - 4 : 0;
+  const size_t width = std::min<size_t>(kBarWidth, room);
+  std::string line;
+  if (width >= 8) {
+    const size_t filled = std::min(width, static_cast<size_t>(done * static_cast<double>(width)));
+    line.append(1, '[').append(filled, '#').append(width - filled, '.').append("] ");
+  }
+  line += text;
+  if (line.size() >= columns) line.resize(columns - 1);
+  std::fprintf(out_, "\r%s\x1b[K", line.c_str());
   std::fflush(out_);
 }

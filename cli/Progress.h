@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 class ProgressBar {
 public:
@@ -14,6 +15,9 @@ public:
   ProgressBar& operator=(const ProgressBar&) = delete;
 
   void EntryDone(int64_t bytes);
+  // Writes a line of text to the bar's stream; a drawn bar is cleared first and
+  // drawn again below it.
+  void Print(const std::string& line);
 
 private:
   void Draw(bool force);
