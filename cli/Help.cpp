@@ -14,21 +14,56 @@ list, extract:
   SIZE its size in kilobytes ("2 kb"), TYPE its resource type word. Script
   bundles are followed by one SubScript entry per script they hold.
   extract writes the entries (all, or the 0-based INDEXes in the order given)
-  into the existing folder OUTDIR under those names, as the desktop program's
-  "Extract All" does: later entries of the same name replace earlier ones. A
-  file is replaced only once its new content is completely written.
+  into the existing folder OUTDIR under those names. With none of the batch
+  options below it does what the desktop program's "Extract All" does: no
+  subfolders, later entries of the same name replace earlier ones, the first
+  failure ends the run. A file is replaced only once its new content is
+  completely written.
   --json         (list) print one JSON object instead:
                  {"archive": PATH, "keepheader": BOOL, "entries": [{"index": I,
                   "name": NAME, "type": TYPE, "source": SOURCE, "start": START,
                   "size": SIZE, "size_text": "2 kb"}, ...]}
-  --keepheader   type headers stay part of the entries (also -keepheader, any case)
+  --keepheader   type headers stay part of the entries (also -keepheader, in
+                 any letter case)
   --trace        print the archive reader's trace lines on standard error
-  --progress     (extract) show a progress bar on standard error (on a terminal)
+  --type WORD    keep only entries of type WORD (exact, case-sensitive); give it
+                 again for more types. Indexes printed stay the archive's own.
+  --name GLOB    keep only entries whose NAME matches GLOB: "*" any run of
+                 characters, "?" one character, letters in any case; give it
+                 again for more patterns. With both, an entry must pass both.
+
+Batch options of extract (an option's value may also follow "=", --type=Mipmap):
+  --progress     draw one updating line on standard error (entries done of all,
+                 bytes, rate, time left), only when it is a terminal
+  --keep-paths   recreate the folders of each entry's source description below
+                 OUTDIR ("/textures/wall.dds" gives OUTDIR/textures/wall.dds).
+                 "\" and "/" both separate; drive letters, empty, "." and ".."
+                 parts are dropped, so nothing lands outside OUTDIR. Entries
+                 whose source is "not available" or empty go directly into
+                 OUTDIR. A link or file where a folder belongs is a failure.
+  --convert EXT  write every Texture and Mipmap entry as a picture of format EXT
+                 (see the extensions under export), named with its extension
+                 replaced by EXT, through the same export path as 'export';
+                 other entries are written as they are. A texture that cannot be
+                 converted is a failure of that entry.
+  --on-conflict overwrite|rename|skip
+                 what to do when the file to write exists: overwrite replaces
+                 it (the default), rename writes "name (2).ext", "name (3).ext"
+                 ... instead, skip leaves it and counts the entry as skipped.
+  --keep-going   go on after an entry fails (reporting it as "error: entry I
+                 (NAME): MESSAGE"), end with the line "N written, M skipped, K
+                 failed" on standard error, and exit with 1 when any failed.
   Examples:
     quorvin-cli list game.sds
     quorvin-cli list --json --keepheader game.sds
+    quorvin-cli list --trace game.sds > /dev/null
+    quorvin-cli list --type Texture --type Mipmap --name 'wall*' game.sds
     quorvin-cli extract --progress game.sds out/
     quorvin-cli extract game.sds out/ 3 12
+    quorvin-cli extract --keep-paths --name '*.lua' game.sds out/
+    quorvin-cli extract --convert png --type Texture --keep-going game.sds out/
+    quorvin-cli extract --on-conflict rename --keep-paths game.sds out/
+    quorvin-cli extract --on-conflict skip --progress game.sds out/
 )";
 }
 

@@ -30,6 +30,15 @@ std::string Clock(double seconds) {
 constexpr size_t kBarWidth = 24;
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
+std::string Figures(double done, int64_t bytes, int64_t totalBytes, size_t entries, size_t totalEntries,
+                    double rate, const std::string& left) {
+  char text[160];
+  std::snprintf(text, sizeof text, "%3d%%  %s / %s  %zu/%zu entries  %s/s  %s left", static_cast<int>(done * 100),
+                Bytes(static_cast<double>(bytes)).c_str(), Bytes(static_cast<double>(totalBytes)).c_str(), entries,
+                totalEntries, Bytes(rate).c_str(), left.c_str());
+  return text;
+}
+
 size_t TerminalColumns(std::FILE* out) {
   winsize size{};
   if (ioctl(fileno(out), TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
@@ -79,16 +88,14 @@ void ProgressBar::Draw(bool force) {
   const double seconds = std::chrono::duration<double>(now - begin_).count();
   const double rate = seconds > 0 ? static_cast<double>(bytes_) / seconds : 0;
   const std::string left = rate > 0 ? Clock(static_cast<double>(totalBytes_ - bytes_) / rate) : "-:--";
-  char figures[160];
-  std::snprintf(figures, sizeof figures, "%3d%%  %s / %s  %zu/%zu entries  %s/s  %s left",
-                static_cast<int>(done * 100), Bytes(static_cast<double>(bytes_)).c_str(),
-                Bytes(static_cast<double>(totalBytes_)).c_str(), entries_, totalEntries_, Bytes(rate).c_str(),
-                left.c_str());
+  const std::string text = Figures(done, bytes_, totalBytes_, entries_, totalEntries_, rate, left);
   // A line as wide as the terminal would wrap, and "\r" would then redraw only
-  // its last row: the bar gives way first, then the figures are cut.
-  const std::string text = figures;
+  // its last row: the bar gives way first, then the figures are cut. The bar's
+  // width is set by the widest figures this run can show, so it does not jitter.
+  const std::string widest = Figures(1, totalBytes_, totalBytes_, totalEntries_, totalEntries_, 1023.9 * 1048576,
+                                     "99:59");
   const size_t columns = TerminalColumns(out_);
-  const size_t room = columns > text.size() + 4 ? columns - text.size() - 4 : 0;
+  const size_t room = columns > widest.size() + 4 ? columns - widest.size() - 4 : 0;
   const size_t width = std::min<size_t>(kBarWidth, room);
   std::string line;
   if (width >= 8) {

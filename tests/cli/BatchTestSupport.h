@@ -29,11 +29,11 @@ inline sdsmaker::Resource Res(const std::string& type, const std::string& source
 }
 
 // An archive file and an empty output folder inside one temporary folder.
-struct Setup {
+struct BatchArchive {
   testing_support::TempDir dir;
   std::string archive = (dir / "a.sds").string();
   std::filesystem::path out = dir / "out";
-  explicit Setup(const std::vector<sdsmaker::Resource>& resources) {
+  explicit BatchArchive(const std::vector<sdsmaker::Resource>& resources) {
     sdsmaker::Archive a;
     a.resources = resources;
     sdsmaker::WriteBytes(archive, sdsmaker::Build(a).file);
