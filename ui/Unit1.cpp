@@ -10,9 +10,12 @@
 #include <QScopeGuard>
 #include <QUrl>
 
+#include "ButtonGroup.h"
+#include "DDSFormat.h"
 #include "Dialogs.h"
 #include "ErrorBox.h"
 #include "FileSystem.h"
+#include "TexPrev.h"
 
 TForm1* Form1 = nullptr;
 
@@ -198,7 +201,31 @@ void TForm1::ExtractAll1Click() {
 void TForm1::JvPopupMenu1Popup() { Extract1->setEnabled(List->SelectedRow() >= 0); }
 
 void TForm1::ListDblClick() {
-  // Opens the selected texture in the preview window; comes with that window.
+  const int row = List->SelectedRow();
+  if (row < 0 || !sds || !TexPrevWindow) return;
+  const TIEFile_Entry& entry = sds->files.at(row);
+  if (entry.TypeName != "Texture" && entry.TypeName != "Mipmap") return;
+
+  TTexPrevWindow& preview = *TexPrevWindow;
+  // One copy is decoded; the other is kept for the export, which decodes it again.
+  const std::unique_ptr<TMemoryStream> decoded = entry.AsStream();
+  preview.DDSFile = entry.AsStream();
+  TDDSFileFormat format;
+  // The result is not examined: a texture that yields no image leaves the
+  // list empty, and the window shows it as such.
+  format.LoadFromStream(*decoded, preview.images, false);
+
+  QStringList captions;
+  for (size_t i = 1; i <= preview.images.size(); ++i) captions << QString::number(i);
+  preview.ButtonGroup1->SetCaptions(captions);
+  preview.DisplayImage(0);
+  // A window already on screen comes to the front; a hidden one does when shown.
+  const bool wasVisible = preview.isVisible();
+  preview.show();
+  if (wasVisible) {
+    preview.raise();
+    preview.activateWindow();
+  }
 }
 
 QString TForm1::AboutText() {

@@ -8,6 +8,7 @@
 #include "ErrorBox.h"
 #include "Icons.h"
 #include "QuorvinApplication.h"
+#include "TexPrev.h"
 #include "Trace.h"
 #include "Unit1.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   // The main window carries the taskbar entry; later windows are tool windows
   // without one. It ends the program when it closes, even with another window up.
   TForm1 form(arguments);
+  TTexPrevWindow texPrevWindow(&form);  // hidden until a texture is opened
   QObject::connect(&form, &TForm1::Closed, &app, &QCoreApplication::quit);
 
   form.show();
