@@ -1,14 +1,17 @@
 #include "ImageControl.h"
 
+#include <utility>
+
 #include <QPainter>
 
 // No background of its own (autoFillBackground stays off), so translucent
 // pixels show the image area's background.
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
-void TImage::SetPicture(const QImage& picture) {
-  picture_ = picture.format() == QImage::Format_ARGB32 ? picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                                                       : picture;
+void TImage::SetPicture(QImage picture) {
+  picture_ = std::move(picture);
+  // In place when the caller handed over its only reference.
+  if (picture_.format() == QImage::Format_ARGB32) picture_.convertTo(QImage::Format_ARGB32_Premultiplied);
   update();
 }
 

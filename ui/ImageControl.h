@@ -16,7 +16,7 @@ public:
 
   // Replaces the picture; a Format_ARGB32 picture (straight alpha) is
   // premultiplied here once, not at every paint.
-  void SetPicture(const QImage& picture);
+  void SetPicture(QImage picture);
   // Releases the picture; the control then draws nothing.
   void ClearPicture();
   // The picture as drawn (premultiplied where it carries alpha); null when cleared.

@@ -1,7 +1,9 @@
 #include "TexPrev.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
+#include <utility>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -127,9 +129,17 @@ void TTexPrevWindow::DisplayImage(int num) {
   Image->ClearPicture();
   if (!resized) FitToSubimage(subimage);
   setWindowTitle(SubimagesCaption(images.size()));
-  TDisplayBitmap bitmap;
-  SubimageToBitmap(subimage, bitmap);
-  Image->SetPicture(BitmapToQImage(bitmap));
+  QImage picture;
+  {
+    // Only one copy of a large subimage besides the subimage itself at a time.
+    TDisplayBitmap bitmap;
+    SubimageToBitmap(subimage, bitmap);
+    picture = BitmapToQImage(bitmap);
+  }
+  // SubimageToBitmap's bitmaps always describe their buffers: a null image
+  // means Qt could not allocate one.
+  if (picture.isNull()) throw std::bad_alloc();
+  Image->SetPicture(std::move(picture));
   FormResize();
 }
 

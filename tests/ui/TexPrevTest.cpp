@@ -329,15 +329,6 @@ private slots:
     QVERIFY(script_.BoxTexts().empty());
   }
 
-  void ExportReplacesAnExistingFile() {
-    Open(kSingle);
-    const fs::path target = *dir_ / "existing.bmp";
-    testing_support::WriteFileBytes(target, {1, 2, 3});
-    Export(target);
-    QCOMPARE(BmpSize(ReadFileBytes(target)), QSize(256, 128));
-    QVERIFY(script_.BoxTexts().empty());
-  }
-
   void ExportWritesNothingSilently_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("name");
@@ -353,13 +344,6 @@ private slots:
     Export(*dir_ / name.toStdString());
     QVERIFY(!fs::exists(*dir_ / name.toStdString()));
     QVERIFY(script_.BoxTexts().empty());
-  }
-
-  void ExportCancelledDoesNothing() {
-    Open(kSingle);
-    QTest::mouseClick(preview_->Button1, Qt::LeftButton);  // no answer queued: cancelled
-    QCOMPARE(script_.shown.size(), size_t{1});
-    QCOMPARE(std::distance(fs::directory_iterator(dir_->path()), fs::directory_iterator()), 1);  // the archive
   }
 
   void ExportFailureShowsTheErrorBox() {
