@@ -12,11 +12,6 @@
 //    library calls as extract) against cp (target: no slower than cp).
 //
 // Usage: bench_archive [BUILD_DIR] [--stream-mib N] [--rounds N]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -30,10 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "SdsMaker.h"
 #include "TavrelLib.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using sdsmaker::Bytes;
@@ -182,59 +176,24 @@ int BareInflate(const char* path, int64_t streamSize) {
 
 // ---- Running and measuring ---------------------------------------------------
 
-struct Run {
-  double seconds = -1;
-  long peakKiB = 0;
-};
+using bench::Median;
 
-Run TimeProgram(const std::vector<std::string>& argv, const std::string& stdoutPath = "/dev/null") {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  const auto begin = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  Run run;
-  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-      run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-      run.peakKiB = usage.ru_maxrss;
-    } else {
-      std::fprintf(stderr, "failed: %s\n", argv[0].c_str());
-    }
-  }
-  posix_spawn_file_actions_destroy(&actions);
+// One run of argv with its standard output to stdoutPath; says on standard error
+// when it fails.
+bench::TRunTime TimeProgram(const std::vector<std::string>& argv, const std::string& stdoutPath = "/dev/null") {
+  const bench::TRunTime run = bench::TimeRun(argv, {.Stdout = stdoutPath});
+  if (run.Wall < 0) std::fprintf(stderr, "failed: %s\n", argv[0].c_str());
   return run;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
 }
 
 struct Series {
   std::vector<double> seconds;
   long peakKiB = 0;
-  void Add(const Run& r) {
-    seconds.push_back(r.seconds);
-    peakKiB = std::max(peakKiB, r.peakKiB);
+  void Add(const bench::TRunTime& r) {
+    seconds.push_back(r.Wall);
+    peakKiB = std::max(peakKiB, r.PeakKiB);
   }
   double median() const { return Median(seconds); }
-};
-
-struct ScratchDir {
-  fs::path path;
-  ScratchDir() {
-    std::string pattern = (fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/quorvin-bench-XXXXXX");
-    if (!mkdtemp(pattern.data())) std::exit(1);
-    path = pattern;
-  }
-  ~ScratchDir() { fs::remove_all(path); }
 };
 
 void Fresh(const fs::path& dir) {
@@ -286,17 +245,18 @@ int main(int argc, char** argv) {
       build = arg;
     }
   }
-  const std::string cli = (build / "cli" / "quorvin-cli").string();
+  const std::string cli = bench::CliPath(build);
   const std::string self = fs::canonical("/proc/self/exe").string();
 
-  ScratchDir scratch;
-  const std::string archive = (scratch.path / "bench.sds").string();
-  const fs::path source = scratch.path / "source", out = scratch.path / "out", copy = scratch.path / "copy";
+  // On tmpfs where there is one, so that the disk does not time extract and cp.
+  const bench::TScratchDir scratch(fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp");
+  const std::string archive = (scratch.Path() / "bench.sds").string();
+  const fs::path source = scratch.Path() / "source", out = scratch.Path() / "out", copy = scratch.Path() / "copy";
   std::printf("making the archive (%lld MiB resource stream, 64 KiB chunks)...\n", static_cast<long long>(streamMiB));
   std::fflush(stdout);
   fs::create_directory(source);
-  const std::string infoPath = (scratch.path / "info").string();
-  if (TimeProgram({self, "--make", archive, source.string(), std::to_string(streamMiB), infoPath}).seconds < 0) return 1;
+  const std::string infoPath = (scratch.Path() / "info").string();
+  if (TimeProgram({self, "--make", archive, source.string(), std::to_string(streamMiB), infoPath}).Wall < 0) return 1;
   long long streamSizeRead = 0, fileSize = 0;
   size_t entries = 0;
   std::FILE* info = std::fopen(infoPath.c_str(), "r");
@@ -309,7 +269,7 @@ int main(int argc, char** argv) {
 
   Series list, bare, extract, cp;
   std::vector<double> writePhases;
-  const std::string phasePath = (scratch.path / "phase").string();
+  const std::string phasePath = (scratch.Path() / "phase").string();
   for (int round = 0; round < rounds; ++round) {
     list.Add(TimeProgram({cli, "list", archive}));
     bare.Add(TimeProgram({self, "--bare-inflate", archive, std::to_string(streamSize)}));

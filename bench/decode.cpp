@@ -9,14 +9,7 @@
 //    side by side with ImageMagick's `identify` of the same file: median wall
 //    time and median CPU time (user + system) of the child process.
 // Usage: bench_decode BUILD_DIR
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
@@ -24,37 +17,30 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "BlockDecoding.h"
 #include "DdsMaker.h"
 #include "ImageData.h"
 #include "Stream.h"
 
-extern char** environ;
-
 namespace {
 
-constexpr int kRounds = 7;
+using bench::Median;
+using bench::TRunTime;
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+constexpr int kRounds = 7;
 
 // Encoded smooth gradients with noise: every block holds distinct endpoints and
 // a spread of indices, and DXT1 blocks come in both colour modes.
 TImageData BlockTexture(TImageFormat format, int side) {
-  std::vector<uint8_t> bgra(size_t(side) * side * 4);
   std::minstd_rand random(7);
-  for (int y = 0; y < side; ++y) {
-    for (int x = 0; x < side; ++x) {
-      uint8_t* p = &bgra[(size_t(y) * side + x) * 4];
-      const int grain = static_cast<int>(random() % 32);
-      p[0] = static_cast<uint8_t>(x / 16 + grain);
-      p[1] = static_cast<uint8_t>(y / 16 + grain);
-      p[2] = static_cast<uint8_t>((x ^ y) / 16);
-      p[3] = static_cast<uint8_t>((x + y) % 7 == 0 ? 0 : 255 - grain);
-    }
-  }
+  const std::vector<uint8_t> bgra = bench::BgraPixels(side, side, [&](int x, int y, uint8_t* p) {
+    const int grain = static_cast<int>(random() % 32);
+    p[0] = static_cast<uint8_t>(x / 16 + grain);
+    p[1] = static_cast<uint8_t>(y / 16 + grain);
+    p[2] = static_cast<uint8_t>((x ^ y) / 16);
+    p[3] = static_cast<uint8_t>((x + y) % 7 == 0 ? 0 : 255 - grain);
+  });
   TImageData image;
   NewImage(side, side, format, image);
   const std::vector<uint8_t> blocks = EncodeDdsBlocks(format, bgra, side, side);
@@ -97,44 +83,10 @@ void BenchBlockDecoding() {
   std::printf("target: 1000 MB/s or more\n\n");
 }
 
-struct TRunTime {
-  double Wall = -1, Cpu = -1;  // seconds; -1 when the program failed
-};
-
-// One run with its output discarded: wall time and the child's user + system time.
-TRunTime TimeRun(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return {};
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  TRunTime time;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return time;
-  time.Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
-  time.Cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-  return time;
-}
-
+// The median of a few runs with the output discarded: wall time and the child's
+// user + system time.
 TRunTime MedianRun(const std::vector<std::string>& argv) {
-  std::vector<double> wall, cpu;
-  for (int i = 0; i < kRounds; ++i) {
-    const TRunTime t = TimeRun(argv);
-    if (t.Wall < 0) return {};
-    wall.push_back(t.Wall);
-    cpu.push_back(t.Cpu);
-  }
-  return {Median(wall), Median(cpu)};
+  return bench::MedianOf(kRounds, [&] { return bench::TimeRun(argv, {.QuietStderr = true}); });
 }
 
 void PrintRun(const char* name, const TRunTime& t) {
@@ -144,16 +96,14 @@ void PrintRun(const char* name, const TRunTime& t) {
 
 void BenchInfo(const std::filesystem::path& build) {
   constexpr int kSide = 2048;
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("quorvin-bench-decode-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const std::string dds = (dir / "texture.dds").string();
+  const bench::TScratchDir scratch;
+  const std::string dds = (scratch.Path() / "texture.dds").string();
   std::vector<uint8_t> bgra(size_t(kSide) * kSide * 4);
   for (size_t i = 0; i < bgra.size(); ++i) bgra[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
   const std::vector<uint8_t> file = MakeBlockDds(TImageFormat::DXT5, bgra, kSide, kSide, 0);
   WriteFileSafely(dds, file.data(), static_cast<int64_t>(file.size()));
 
-  const TRunTime ours = MedianRun({(build / "cli" / "quorvin-cli").string(), "info", dds});
+  const TRunTime ours = MedianRun({bench::CliPath(build), "info", dds});
   const TRunTime theirs = MedianRun({"/usr/bin/identify", dds});
   std::printf("Subimage list of a %d x %d DXT5 texture with 12 levels (%zu bytes), median of %d runs\n", kSide,
               kSide, file.size(), kRounds);
@@ -163,7 +113,6 @@ void BenchInfo(const std::filesystem::path& build) {
   if (ours.Wall > 0 && theirs.Wall > 0) {
     std::printf("ratio identify / ours: wall %.2f, CPU %.2f\n", theirs.Wall / ours.Wall, theirs.Cpu / ours.Cpu);
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
