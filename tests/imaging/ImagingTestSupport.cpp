@@ -1,9 +1,9 @@
 #include "ImagingTestSupport.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include "Exceptions.h"
+#include "PictureReaders.h"
 #include "Stream.h"
 #include "TestSupport.h"
 
@@ -36,27 +36,13 @@ TImageData ImageFromBytes(TImageFormat format, int32_t width, int32_t height, co
 }
 
 std::vector<TRgbaPicture> ReadRgbaWithPillow(const std::vector<std::filesystem::path>& paths, std::string& error) {
-  testing_support::TempDir dir;
-  const char* script =
-      "import sys\n"
-      "from PIL import Image\n"
-      "out = sys.argv[1]\n"
-      "for i, path in enumerate(sys.argv[2:]):\n"
-      "    im = Image.open(path).convert('RGBA')\n"
-      "    open('%s/%d.raw' % (out, i), 'wb').write(im.tobytes())\n"
-      "    print(im.size[0], im.size[1])\n";
-  std::vector<std::string> argv = {QUORVIN_PYTHON, "-c", script, dir.path().string()};
-  for (const auto& path : paths) argv.push_back(path.string());
-  const testing_support::RunResult run = testing_support::RunProgram(argv);
-  if (run.exitCode != 0) {
-    error = run.err;
-    return {};
-  }
-  std::vector<TRgbaPicture> pictures(paths.size());
-  std::istringstream sizes(run.out);
-  for (size_t i = 0; i < paths.size(); ++i) {
-    sizes >> pictures[i].Width >> pictures[i].Height;
-    pictures[i].Rgba = testing_support::ReadFileBytes(dir / (std::to_string(i) + ".raw"));
+  std::vector<TRgbaPicture> pictures;
+  for (testing_support::DecodedPicture& decoded : testing_support::ReadWithPillow(paths)) {
+    if (!decoded.ok) {
+      error = decoded.error;
+      return {};
+    }
+    pictures.push_back({decoded.width, decoded.height, std::move(decoded.rgba)});
   }
   return pictures;
 }

@@ -93,7 +93,7 @@ TEST_P(MngWriter, OneImageBetweenHeaderAndEnd) {
   EXPECT_EQ(BE32(chunks[0].Data, 24), c.Transparent ? 9u : 1u);
 
   EXPECT_TRUE(PngcheckAccepts(dir / "t.mng"));
-  EXPECT_TRUE(SamePixels(ReadWithMagick(dir / "t.mng"), 7, 5, ExpectedPixels(image)));
+  EXPECT_TRUE(SamePixels(ReadWithMagick16(dir / "t.mng"), 7, 5, ExpectedPixels(image)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, MngWriter, ::testing::ValuesIn(kMngCases),
@@ -168,7 +168,7 @@ TEST_P(JngWriter, ColourAsJpegAlphaAsAsked) {
   // pngcheck predates the JPEG-compressed alpha (method 8) and rejects it.
   if (!c.LossyAlpha) EXPECT_TRUE(PngcheckAccepts(dir / "t.jng"));
   const auto expected = ExpectedPixels(image);
-  const TDecoded decoded = ReadWithMagick(dir / "t.jng");
+  const TDecoded decoded = ReadWithMagick16(dir / "t.jng");
   ASSERT_TRUE(decoded.Ok) << decoded.Error;
   ASSERT_EQ(decoded.Width, 48);
   ASSERT_EQ(decoded.Height, 32);

@@ -82,8 +82,8 @@ TEST_P(PortableMapWriter, HeaderAndPixelsReadBack) {
   const auto expected = ExpectedPixels(image);
   TCompare how;
   how.IgnoreAlpha = c.Writer == Map::PFM;  // float maps have no alpha
-  EXPECT_TRUE(SamePixels(ReadWithMagick(file), W, H, expected, how)) << "ImageMagick";
-  if (c.Pillow) EXPECT_TRUE(SamePixels(ReadWithPillow({file})[0], W, H, expected, how)) << "Pillow";
+  EXPECT_TRUE(SamePixels(ReadWithMagick16(file), W, H, expected, how)) << "ImageMagick";
+  if (c.Pillow) EXPECT_TRUE(SamePixels(ReadWithPillow16({file})[0], W, H, expected, how)) << "Pillow";
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, PortableMapWriter, ::testing::ValuesIn(kCases),

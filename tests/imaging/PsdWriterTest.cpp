@@ -77,13 +77,13 @@ TEST_P(PsdWriter, MergedImageAndLayerReadBack) {
   TCompare magickMerged = merged;
   magickMerged.IgnoreAlpha = alpha && !layered;
   if (c.Magick) {
-    EXPECT_TRUE(SamePixels(ReadWithMagick(file), 7, 5, expected, magickMerged)) << "ImageMagick, merged image";
-    if (layered) EXPECT_TRUE(SamePixels(ReadWithMagick(file, 1), 7, 5, expected)) << "ImageMagick, layer";
+    EXPECT_TRUE(SamePixels(ReadWithMagick16(file), 7, 5, expected, magickMerged)) << "ImageMagick, merged image";
+    if (layered) EXPECT_TRUE(SamePixels(ReadWithMagick16(file, 1), 7, 5, expected)) << "ImageMagick, layer";
   }
   if (c.Pillow) {
     TCompare pillow = merged;
     pillow.IgnoreAlpha = c.Format == F::A8Gray8;  // Pillow reads grey Photoshop files as one channel
-    EXPECT_TRUE(SamePixels(ReadWithPillow({file})[0], 7, 5, expected, pillow)) << "Pillow";
+    EXPECT_TRUE(SamePixels(ReadWithPillow16({file})[0], 7, 5, expected, pillow)) << "Pillow";
   }
 }
 
@@ -96,7 +96,7 @@ TEST(PsdWriterMerged, TransparentPixelsAreWhite) {
   TPSDFileFormat writer;
   const TImageData image = MakePatternImage(F::A8R8G8B8, 7, 5);
   WritePicture(writer, image, dir / "t.psd");
-  const TDecoded merged = ReadWithPillow({dir / "t.psd"})[0];
+  const TDecoded merged = ReadWithPillow16({dir / "t.psd"})[0];
   ASSERT_TRUE(merged.Ok) << merged.Error;
   int transparent = 0;
   for (size_t i = 0; i < merged.Pixels.size(); ++i) {

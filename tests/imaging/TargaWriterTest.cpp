@@ -59,11 +59,11 @@ TEST_P(TargaWriter, ReadersSeeTheSamePixels) {
   EXPECT_EQ(std::string(bytes.end() - 18, bytes.end() - 1), "TRUEVISION-XFILE.");
 
   const auto expected = ExpectedPixels(image);
-  EXPECT_TRUE(SamePixels(ReadWithMagick(file), 7, 5, expected, c.How)) << "ImageMagick";
+  EXPECT_TRUE(SamePixels(ReadWithMagick16(file), 7, 5, expected, c.How)) << "ImageMagick";
   if (c.PaletteAlpha) return;  // Pillow reads no 32-bit colour maps
   TCompare pillow = c.How;
   pillow.IgnoreAlpha = c.Format == F::A1R5G5B5;  // Pillow reads 16-bit Targa as RGB
-  EXPECT_TRUE(SamePixels(ReadWithPillow({file})[0], 7, 5, expected, pillow)) << "Pillow";
+  EXPECT_TRUE(SamePixels(ReadWithPillow16({file})[0], 7, 5, expected, pillow)) << "Pillow";
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, TargaWriter, ::testing::ValuesIn(kCases),
@@ -91,8 +91,8 @@ TEST(TargaWriterRle, LongAndShortRunsDecodeLikeRawRows) {
   const auto rleBytes = WritePicture(rle, image, dir / "rle.tga");
   EXPECT_LT(rleBytes.size(), rawBytes.size());
   const auto expected = ExpectedPixels(image);
-  EXPECT_TRUE(SamePixels(ReadWithMagick(dir / "rle.tga"), 300, 3, expected));
-  EXPECT_TRUE(SamePixels(ReadWithPillow({dir / "rle.tga"})[0], 300, 3, expected));
+  EXPECT_TRUE(SamePixels(ReadWithMagick16(dir / "rle.tga"), 300, 3, expected));
+  EXPECT_TRUE(SamePixels(ReadWithPillow16({dir / "rle.tga"})[0], 300, 3, expected));
 }
 
 // Sides beyond the header's 16 bits fail instead of wrapping around.

@@ -1,7 +1,6 @@
 #include "WriterReadBack.h"
 
 #include <cmath>
-#include <sstream>
 
 #include "Stream.h"
 #include "TestSupport.h"
@@ -9,8 +8,6 @@
 namespace writer_readback {
 
 namespace {
-
-using testing_support::RunProgram;
 
 // A spread of 16-bit values: a multiplicative hash keeps neighbours apart.
 uint16_t PatternValue(int32_t x, int32_t y, int channel) {
@@ -24,41 +21,6 @@ uint16_t PatternAlpha(int32_t x, int32_t y) {
     case 1: return 65535;
     default: return PatternValue(x, y, 3);
   }
-}
-
-// Pillow script: per file "OK mode width height bits count\n" and count bytes of
-// little-endian 16-bit R, G, B, A, or "ERR text\n".
-constexpr const char* kPillowScript = R"(
-import sys, struct
-from PIL import Image
-out = sys.stdout.buffer
-for path in sys.argv[1:]:
-    try:
-        im = Image.open(path)
-        im.load()
-        if im.mode.startswith('I'):
-            values = [min(max(int(v), 0), 65535) for v in im.getdata()]
-            data = b''.join(struct.pack('<4H', v, v, v, 65535) for v in values)
-            bits = 16
-        else:
-            data = b''.join(struct.pack('<4H', *(c * 257 for c in p)) for p in im.convert('RGBA').getdata())
-            bits = 8
-        out.write(('OK %s %d %d %d %d\n' % (im.mode, im.width, im.height, bits, len(data))).encode())
-        out.write(data)
-    except Exception as e:
-        out.write(('ERR %s\n' % str(e).replace('\n', ' ')).encode())
-)";
-
-std::vector<TRgba16> UnpackRgba16(const std::string& bytes, size_t at, size_t count) {
-  std::vector<TRgba16> pixels(count / 8);
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    auto sample = [&](int c) {
-      const size_t p = at + 8 * i + 2 * c;
-      return static_cast<uint16_t>(static_cast<uint8_t>(bytes[p]) | static_cast<uint8_t>(bytes[p + 1]) << 8);
-    };
-    pixels[i] = {sample(0), sample(1), sample(2), sample(3)};
-  }
-  return pixels;
 }
 
 // Readers narrow 16-bit samples by truncating or by rounding: at fewer bits,
@@ -115,89 +77,6 @@ std::vector<TRgba16> ExpectedPixels(const TImageData& image) {
     pixels.push_back(oneChannel ? TRgba16{c.R, c.R, c.R, c.A} : TRgba16{c.R, c.G, c.B, c.A});
   }
   return pixels;
-}
-
-// Reads ImageMagick's PAM output: its header names width, height and depth
-// (1 grey, 2 grey+alpha, 3 RGB, 4 RGBA); samples are big-endian.
-TDecoded ReadWithMagick(const std::filesystem::path& file, int frame) {
-  TDecoded decoded;
-  const std::string which = file.string() + "[" + std::to_string(frame) + "]";
-  const auto run = RunProgram({"/usr/bin/convert", which, "-depth", "16", "pam:-"});
-  if (run.exitCode != 0) {
-    decoded.Error = "convert: " + run.err;
-    return decoded;
-  }
-  const size_t end = run.out.find("ENDHDR\n");
-  if (end == std::string::npos) {
-    decoded.Error = "no PAM header from ImageMagick";
-    return decoded;
-  }
-  std::istringstream header(run.out.substr(0, end));
-  std::string key;
-  int depth = 0;
-  while (header >> key) {
-    if (key == "WIDTH") header >> decoded.Width;
-    else if (key == "HEIGHT") header >> decoded.Height;
-    else if (key == "DEPTH") header >> depth;
-  }
-  const size_t pixels = static_cast<size_t>(decoded.Width) * static_cast<size_t>(decoded.Height);
-  const size_t at = end + 7;
-  if (depth < 1 || depth > 4 || run.out.size() - at != pixels * depth * 2) {
-    decoded.Error = "unexpected PAM from ImageMagick";
-    return decoded;
-  }
-  auto sample = [&](size_t i) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(run.out[at + 2 * i]) << 8 |
-                                 static_cast<uint8_t>(run.out[at + 2 * i + 1]));
-  };
-  for (size_t p = 0; p < pixels; ++p) {
-    const size_t first = p * depth;
-    TRgba16 px;
-    if (depth <= 2) {
-      px.R = px.G = px.B = sample(first);
-    } else {
-      px.R = sample(first);
-      px.G = sample(first + 1);
-      px.B = sample(first + 2);
-    }
-    px.A = depth % 2 == 0 ? sample(first + depth - 1) : 65535;
-    decoded.Pixels.push_back(px);
-  }
-  decoded.Ok = true;
-  return decoded;
-}
-
-std::vector<TDecoded> ReadWithPillow(const std::vector<std::filesystem::path>& files) {
-  std::vector<std::string> argv = {QUORVIN_PYTHON, "-c", kPillowScript};
-  for (const auto& file : files) argv.push_back(file.string());
-  const auto run = RunProgram(argv);
-  std::vector<TDecoded> result(files.size());
-  size_t at = 0;
-  for (TDecoded& decoded : result) {
-    const size_t eol = run.out.find('\n', at);
-    if (eol == std::string::npos) {
-      decoded.Error = "no output from Pillow: " + run.err;
-      break;
-    }
-    std::istringstream line(run.out.substr(at, eol - at));
-    at = eol + 1;
-    std::string status;
-    line >> status;
-    if (status != "OK") {
-      std::getline(line, decoded.Error);
-      continue;
-    }
-    size_t count = 0;
-    line >> decoded.Mode >> decoded.Width >> decoded.Height >> decoded.Bits >> count;
-    if (count > run.out.size() - at) {
-      decoded.Error = "short output from Pillow";
-      break;
-    }
-    decoded.Pixels = UnpackRgba16(run.out, at, count);
-    at += count;
-    decoded.Ok = true;
-  }
-  return result;
 }
 
 ::testing::AssertionResult SamePixels(const TDecoded& decoded, int width, int height,

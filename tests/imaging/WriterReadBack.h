@@ -1,6 +1,6 @@
 // Shared by the picture writer tests: pattern images in any plain format, the
-// pixels they should read back as, and independent readers (ImageMagick and
-// Pillow from Debian) that decode written files at full sample precision.
+// pixels they should read back as, and comparison with what the independent
+// readers (PictureReaders.h) decode from written files at full sample precision.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +12,14 @@
 
 #include "ImageData.h"
 #include "ImageFileFormat.h"
+#include "PictureReaders.h"
 
 namespace writer_readback {
 
-struct TRgba16 {
-  uint16_t R = 0, G = 0, B = 0, A = 0;
-};
+using testing_support::ReadWithMagick16;
+using testing_support::ReadWithPillow16;
+using testing_support::TDecoded;
+using testing_support::TRgba16;
 
 // A width x height image whose samples differ between rows, columns and
 // channels and in both bytes of 16-bit samples; alpha runs through 0, full
@@ -28,21 +30,6 @@ TImageData MakePatternImage(TImageFormat format, int32_t width, int32_t height, 
 // What each pixel should read back as, 16 bits per channel. Grey formats and
 // one-channel float formats read back as grey.
 std::vector<TRgba16> ExpectedPixels(const TImageData& image);
-
-struct TDecoded {
-  bool Ok = false;
-  std::string Error;
-  std::string Mode;  // Pillow's image mode; empty for ImageMagick
-  int Width = 0;
-  int Height = 0;
-  std::vector<TRgba16> Pixels;  // rows top to bottom, scaled to 16 bits
-  int Bits = 16;                // significant bits per sample the reader delivered
-};
-
-// One frame of the file (the first by default), 16 bits per channel.
-TDecoded ReadWithMagick(const std::filesystem::path& file, int frame = 0);
-// One Pillow run for all files; 16-bit grey modes keep 16 bits, the rest 8.
-std::vector<TDecoded> ReadWithPillow(const std::vector<std::filesystem::path>& files);
 
 struct TCompare {
   int Bits[4] = {16, 16, 16, 16};    // significant bits of R, G, B, A to compare

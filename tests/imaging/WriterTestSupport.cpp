@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "PictureReaders.h"
 #include "TestSupport.h"
 
 namespace writer_tests {
@@ -80,15 +81,14 @@ std::vector<uint16_t> ExpectedRGBA16(const TImageData& image) {
 }
 
 std::vector<uint16_t> ReadRGBA16WithImageMagick(const std::filesystem::path& path, std::string* error) {
-  const testing_support::RunResult run = testing_support::RunProgram(
-      {"/usr/bin/convert", path.string(), "-depth", "16", "-endian", "LSB", "rgba:-"});
-  if (run.exitCode != 0 || run.out.size() % 8 != 0) {
-    if (error) *error = run.err;
+  const testing_support::TDecoded decoded = testing_support::ReadWithMagick16(path);
+  if (!decoded.Ok) {
+    if (error) *error = decoded.Error;
     return {};
   }
-  std::vector<uint16_t> rgba(run.out.size() / 2);
-  for (size_t i = 0; i < rgba.size(); ++i)
-    rgba[i] = static_cast<uint16_t>(static_cast<uint8_t>(run.out[2 * i]) | static_cast<uint8_t>(run.out[2 * i + 1]) << 8);
+  std::vector<uint16_t> rgba;
+  rgba.reserve(decoded.Pixels.size() * 4);
+  for (const testing_support::TRgba16& p : decoded.Pixels) rgba.insert(rgba.end(), {p.R, p.G, p.B, p.A});
   return rgba;
 }
 

@@ -78,8 +78,8 @@ TEST_P(XpmWriter, ColorTableAndPixelsReadBack) {
   for (TRgba16& p : expected) p.A = p.A == 0 ? 0 : 65535;
   TCompare how;
   how.IgnoreColorOfTransparent = true;
-  EXPECT_TRUE(SamePixels(ReadWithMagick(file), c.Width, c.Height, expected, how)) << "ImageMagick";
-  if (c.Pillow) EXPECT_TRUE(SamePixels(ReadWithPillow({file})[0], c.Width, c.Height, expected, how)) << "Pillow";
+  EXPECT_TRUE(SamePixels(ReadWithMagick16(file), c.Width, c.Height, expected, how)) << "ImageMagick";
+  if (c.Pillow) EXPECT_TRUE(SamePixels(ReadWithPillow16({file})[0], c.Width, c.Height, expected, how)) << "Pillow";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, XpmWriter, ::testing::ValuesIn(kCases),
