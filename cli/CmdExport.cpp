@@ -8,8 +8,8 @@
 
 #include "CliSupport.h"
 #include "Commands.h"
+#include "ConvertOutput.h"
 #include "Exceptions.h"
-#include "Export.h"
 #include "FileSystem.h"
 #include "Format.h"
 #include "Stream.h"
@@ -57,13 +57,6 @@ ExportArgs ParseExportArgs(const Args& args, bool acceptKeepHeader, size_t opera
   return parsed;
 }
 
-void Export(TStream& source, const std::string& outFile, int32_t subimage) {
-  const TExportResult result = ExportMainImage(source, outFile, subimage);
-  if (result.Outcome != TExportOutcome::Written) throw Exception(ExportOutcomeText(result, outFile, subimage));
-}
-
-bool IsTextureType(const std::string& typeName) { return typeName == "Texture" || typeName == "Mipmap"; }
-
 }  // namespace
 
 int RunExport(const Args& args) {
@@ -83,12 +76,12 @@ int RunExport(const Args& args) {
     throw Exception(Format("entry %d does not exist: the archive has %zu entries, counted from 0", index, count));
   }
   const TIEFile_Entry& entry = sds->files[static_cast<size_t>(index)];
-  if (!IsTextureType(entry.TypeName)) {
+  if (!IsTextureEntry(entry)) {
     throw Exception(Format("entry %d is of type \"%s\", not a texture; nothing was written", index,
                            entry.TypeName.c_str()));
   }
   const std::unique_ptr<TMemoryStream> bytes = entry.AsStream();
-  Export(*bytes, outFile, parsed.subimage);
+  ExportOrThrow(*bytes, outFile, parsed.subimage);
   return 0;
 }
 
@@ -101,6 +94,6 @@ int RunConvert(const Args& args) {
     throw EFOpenError(input, DirectoryExists(input) ? std::strerror(EISDIR) : "Not a regular file");
   }
   TFileStream source(input);
-  Export(source, parsed.operands[1], parsed.subimage);
+  ExportOrThrow(source, parsed.operands[1], parsed.subimage);
   return 0;
 }

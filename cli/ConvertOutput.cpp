@@ -29,8 +29,12 @@ std::string WithExtension(const std::string& name, const std::string& extension)
   return name.substr(0, stemEnd) + "." + extension;
 }
 
+void ExportOrThrow(TStream& source, const std::string& path, int32_t subimage) {
+  const TExportResult result = ExportMainImage(source, path, subimage);
+  if (result.Outcome != TExportOutcome::Written) throw Exception(ExportOutcomeText(result, path, subimage));
+}
+
 void ConvertEntryToFile(const TIEFile_Entry& entry, const std::string& path) {
   const std::unique_ptr<TMemoryStream> bytes = entry.AsStream();
-  const TExportResult result = ExportMainImage(*bytes, path);
-  if (result.Outcome != TExportOutcome::Written) throw Exception(ExportOutcomeText(result, path));
+  ExportOrThrow(*bytes, path);
 }
