@@ -19,7 +19,7 @@ void Fail(ReportLine line, const std::string& message) {
 
 void TraceLine(const char* fmt, ...) {
   if (!TraceEnabled()) return;
-  char line[512];
+  char line[512];  // numbers and fixed words only: long texts are joined by the caller
   va_list args;
   va_start(args, fmt);
   std::vsnprintf(line, sizeof line, fmt, args);

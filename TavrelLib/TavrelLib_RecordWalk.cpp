@@ -5,6 +5,7 @@
 #include "Format.h"
 #include "TavrelLib.h"
 #include "TavrelLib_Stages.h"
+#include "Trace.h"
 
 namespace tavrel {
 
@@ -91,7 +92,8 @@ void ReadRecords(TIEFile& f) {
     }
     const int64_t body = recordSize - kRecordHeadSize;
     const int64_t p = s.Position();
-    TraceLine("Reading File of type %s at %lld", f.files[k].TypeName.c_str(), static_cast<long long>(p));
+    // The type word may be long or hold U+0000: joined, not formatted.
+    if (TraceEnabled()) Trace("Reading File of type " + f.files[k].TypeName + " at " + std::to_string(p));
     if (!f.keepheader) {
       if (const HeaderReader read = FindHeaderReader(f.files[k].TypeName)) read(f, k);
     }

@@ -91,6 +91,15 @@ TEST(Records, ScriptBundleTracesAndAppendsItsSubScripts) {
   EXPECT_TRUE(StreamBytes(f.files[1]).empty());
 }
 
+TEST(Records, TraceCarriesAWholeLongTypeWord) {
+  const std::string word(3000, 'W');
+  Archive a;
+  a.resources = {Res(word, "/x", Text("abc"))};
+  const auto opened = OpenBytes(Build(a).file);
+  ASSERT_TRUE(opened->ok()) << opened->error;
+  EXPECT_EQ(opened->trace, (std::vector<std::string>{"Reading File of type " + word + " at 10"}));
+}
+
 TEST(Records, SubScriptsFollowAllDescriptorEntriesInRecordOrder) {
   Archive a;
   a.resources = {Script("a", {{"one.lua", Text("1"), {}}, {"two.lua", Text("22"), {}}}),
