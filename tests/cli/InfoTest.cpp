@@ -17,6 +17,8 @@ struct TInfoCase {
   std::string Out;
   std::string ErrContains;
 };
+// Parameters show in test listings by name.
+void PrintTo(const TInfoCase& c, std::ostream* os) { *os << c.Name; }
 
 std::vector<uint8_t> CubeDxt1() {
   TDdsHeader h = DdsFourCCHeader(8, 8, DdsFourCC("DXT1"), 32);
@@ -63,7 +65,7 @@ TEST_P(CliInfo, PrintsOrFails) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliInfo, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::PrintToStringParamName());
 
 TEST(CliInfoUsage, InputMissing) {
   const RunResult r = RunProgram({QUORVIN_CLI, "info", "--json"});

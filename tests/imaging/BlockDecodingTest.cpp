@@ -19,6 +19,8 @@ struct TTexelCase {
   std::vector<uint8_t> Block;
   std::vector<std::pair<int, TBgra>> Texels;  // texel index (row-major) -> B, G, R, A
 };
+// Parameters show in test listings by name.
+void PrintTo(const TTexelCase& c, std::ostream* os) { *os << c.Name; }
 
 // Red endpoint 0xF800, blue endpoint 0x001F.
 const std::vector<uint8_t> kRedBlue = {0x00, 0xF8, 0x1F, 0x00, 0xE4, 0x00, 0x00, 0x00};
@@ -73,7 +75,7 @@ TEST_P(BlockTexels, DecodeToHandComputedValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Blocks, BlockTexels, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::PrintToStringParamName());
 
 TEST(BlockDecoding, ATI1NDecodesToGrayWithBothModes) {
   for (auto [a0, a1, texel, want] : {std::tuple{200, 100, 3, 171}, std::tuple{100, 200, 4, 160},

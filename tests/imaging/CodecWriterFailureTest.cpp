@@ -38,6 +38,8 @@ struct RefusalCase {
   TImageData image;
   std::string message;
 };
+// Parameters show in test listings by name.
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 class CodecRefusal : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -66,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Wide(65501), "libtiff error: JPEGLib: Maximum supported image dimension is 65500 pixels"},
         RefusalCase{"GifSide", [] { return std::make_unique<TGIFFileFormat>(); }, Wide(65536, TImageFormat::Index8),
                     "GIF images cannot be larger than 65535 x 65535 pixels"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
 
 // A stream that refuses to take bytes fails the save with the stream's own
 // error, whichever codec was writing.

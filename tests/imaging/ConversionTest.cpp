@@ -37,6 +37,8 @@ struct TPixelCase {
   F To;
   std::vector<uint8_t> Out;
 };
+// Parameters show in test listings by name.
+void PrintTo(const TPixelCase& c, std::ostream* os) { *os << c.Name; }
 
 const TPixelCase kPixelCases[] = {
     // Packed fields widen as c * 255 / (2^n - 1): 16 of 31 is 131, 32 of 63 is 129.
@@ -91,7 +93,7 @@ TEST_P(PixelRules, ConvertOnePixel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, PixelRules, ::testing::ValuesIn(kPixelCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::PrintToStringParamName());
 
 TEST(Conversion, Index8FromGrayHasRampPalette) {
   TImageData image = ImageFromBytes(F::Gray8, 2, 1, {0, 200});

@@ -20,6 +20,8 @@ struct TCorpusCase {
   int Tolerance;          // per channel
   int32_t ComparedRows;   // rows of the main image the file really holds (0: all)
 };
+// Parameters show in test listings by name.
+void PrintTo(const TCorpusCase& c, std::ostream* os) { *os << c.File; }
 
 const TCorpusCase kCases[] = {
     {"ati1.dds", TImageFormat::ATI1N, 7, 64, 64, "ati1.png", 1, 0},

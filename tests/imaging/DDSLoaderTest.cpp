@@ -21,6 +21,8 @@ struct TSelectionCase {
   F Expected;  // Unknown: nothing selected
   bool Swapped;
 };
+// Parameters show in test listings by name.
+void PrintTo(const TSelectionCase& c, std::ostream* os) { *os << c.Name; }
 
 constexpr uint32_t kFourCC = dds::kPfFourCC, kRGB = dds::kPfRGB, kAlpha = dds::kPfAlphaPixels,
                    kLum = dds::kPfLuminance, kBumpLum = dds::kPfBumpLuminance, kDuDv = dds::kPfBumpDuDv;
@@ -95,7 +97,7 @@ TEST_P(Selection, PicksTheRowsFormat) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Selection, ::testing::ValuesIn(kSelection),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::PrintToStringParamName());
 
 // ---- Subimage count, order and dimensions ---------------------------------
 
@@ -108,6 +110,8 @@ struct TLayoutCase {
   bool CubeMap, Volume;
   int32_t LoadedMipMaps, LoadedDepth;
 };
+// Parameters show in test listings by name.
+void PrintTo(const TLayoutCase& c, std::ostream* os) { *os << c.Name; }
 
 constexpr uint32_t kCube = dds::kCaps2CubeMap, kVolume = dds::kCaps2Volume, kDepthFlag = dds::kFlagDepth;
 
@@ -165,7 +169,7 @@ TEST_P(Layout, SubimagesInFileOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, Layout, ::testing::ValuesIn(kLayouts),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::PrintToStringParamName());
 
 // ---- Reading the pixel data -----------------------------------------------
 
@@ -175,6 +179,8 @@ struct TReadCase {
   std::vector<uint8_t> Payload;
   std::vector<std::vector<uint8_t>> Subimages;  // expected bytes of each
 };
+// Parameters show in test listings by name.
+void PrintTo(const TReadCase& c, std::ostream* os) { *os << c.Name; }
 
 std::vector<uint8_t> Count(int n, int from = 1) {
   std::vector<uint8_t> v(n);
@@ -235,7 +241,7 @@ TEST_P(Reading, SubimageBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, Reading, ::testing::ValuesIn(kReads),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::PrintToStringParamName());
 
 TEST(DDSLoader, TruncatedTexturesDecodeAsZeroBlocks) {
   TLoadResult argb = LoadDds(MakeArgbDds(std::vector<uint8_t>(16, 0xFF), 2, 2));
@@ -258,6 +264,8 @@ struct TFailureCase {
   std::vector<uint8_t> Bytes;
   std::string Inner;  // the text after "Exception Message: "
 };
+// Parameters show in test listings by name.
+void PrintTo(const TFailureCase& c, std::ostream* os) { *os << c.Name; }
 
 std::vector<uint8_t> WithoutTextureBit() {
   TDdsHeader h = Gray(4, 4, 0, 0);
@@ -324,7 +332,7 @@ TEST_P(Failures, RaiseNestedTextAndRestoreStream) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, Failures, ::testing::ValuesIn(kFailures),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         ::testing::PrintToStringParamName());
 
 TEST(DDSLoader, TestFormatLeavesPositionAndChecksHeader) {
   TDDSFileFormat format;

@@ -18,6 +18,8 @@ struct TDepthCase {
   F Format;
   int32_t Depth;
 };
+// Parameters show in test listings by name.
+void PrintTo(const TDepthCase& c, std::ostream* os) { *os << GetFormatName(c.Format); }
 
 const TDepthCase kDepths[] = {
     {F::Index8, 8},        {F::Gray8, 8},          {F::Gray16, 8},         {F::R5G6B5, 16},
@@ -49,7 +51,7 @@ TEST_P(BitmapDepth, ChosenFromTheFormat) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, BitmapDepth, ::testing::ValuesIn(kDepths),
-                         [](const auto& info) { return GetFormatName(info.param.Format); });
+                         ::testing::PrintToStringParamName());
 
 TEST(DisplayBitmap, XByteIsShownAsAlpha) {
   for (uint8_t x : {uint8_t{0}, uint8_t{255}}) {

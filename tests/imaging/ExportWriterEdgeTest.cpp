@@ -62,6 +62,8 @@ struct EdgeCase {
   double minPsnr;          // 999: exact
   bool checkAlpha;         // the alpha channel must match too
 };
+// Parameters show in test listings by name.
+void PrintTo(const EdgeCase& c, std::ostream* os) { *os << c.name; }
 
 class ExportEdge : public ::testing::TestWithParam<EdgeCase> {};
 
@@ -100,6 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
                       EdgeCase{"X8ToPngIsOpaque", X8Texture, "t.png", "RGB", 999, false},
                       EdgeCase{"Gray8ToPng", Gray8Texture, "t.png", "L", 999, false},
                       EdgeCase{"Gray8ToJpeg", Gray8Texture, "t.jpg", "L", 35, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
 
 }  // namespace

@@ -16,6 +16,8 @@ struct ReplayCase {
   const char* target;
   size_t seeds;  // how many seeds to replay besides the kept findings
 };
+// Parameters show in test listings by name.
+void PrintTo(const ReplayCase& c, std::ostream* os) { *os << c.target; }
 
 class TextureFuzzReplay : public ::testing::TestWithParam<ReplayCase> {};
 
@@ -33,7 +35,7 @@ TEST_P(TextureFuzzReplay, EveryKeptInputRunsCleanly) {
 INSTANTIATE_TEST_SUITE_P(Targets, TextureFuzzReplay,
                          ::testing::Values(ReplayCase{"dds_load", SIZE_MAX}, ReplayCase{"dds_convert", SIZE_MAX},
                                            ReplayCase{"export", 6}),
-                         [](const auto& info) { return std::string(info.param.target); });
+                         ::testing::PrintToStringParamName());
 
 // Seeds the loader rejects would leave the fuzzer at the door of the format.
 TEST(TextureFuzzSeeds, EverySeedLoads) {

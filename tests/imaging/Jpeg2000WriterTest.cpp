@@ -42,6 +42,8 @@ struct J2kCase {
   int precision;
   bool alpha;
 };
+// Parameters show in test listings by name.
+void PrintTo(const J2kCase& c, std::ostream* os) { *os << GetFormatName(c.format); }
 
 class J2kLayout : public ::testing::TestWithParam<J2kCase> {};
 
@@ -78,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, J2kLayout,
                                            J2kCase{TImageFormat::A8R8G8B8, 4, 8, true},
                                            J2kCase{TImageFormat::R16G16B16, 3, 16, false},
                                            J2kCase{TImageFormat::A16R16G16B16, 4, 16, true}),
-                         [](const auto& info) { return std::string(GetFormatName(info.param.format)); });
+                         ::testing::PrintToStringParamName());
 
 // Quality behaves as a scale: more quality, more bytes and no less fidelity;
 // values off the scale act as 80.

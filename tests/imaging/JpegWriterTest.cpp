@@ -42,6 +42,8 @@ struct JpegCase {
   const char* pillowMode;
   int components;
 };
+// Parameters show in test listings by name.
+void PrintTo(const JpegCase& c, std::ostream* os) { *os << GetFormatName(c.format); }
 
 class JpegLayout : public ::testing::TestWithParam<JpegCase> {};
 
@@ -68,7 +70,7 @@ TEST_P(JpegLayout, BaselineFileReadsBackWithinTolerance) {
 INSTANTIATE_TEST_SUITE_P(Formats, JpegLayout,
                          ::testing::Values(JpegCase{TImageFormat::Gray8, "L", 1},
                                            JpegCase{TImageFormat::R8G8B8, "RGB", 3}),
-                         [](const auto& info) { return std::string(GetFormatName(info.param.format)); });
+                         ::testing::PrintToStringParamName());
 
 TEST(JpegWriter, QualityOutsideTheScaleActsAsNinety) {
   const TImageData image = PatternImage(TImageFormat::R8G8B8, 32, 24, TPattern::Smooth);

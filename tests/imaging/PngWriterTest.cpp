@@ -20,6 +20,8 @@ struct PngLayoutCase {
   int colorType;
   int bitDepth;
 };
+// Parameters show in test listings by name.
+void PrintTo(const PngLayoutCase& c, std::ostream* os) { *os << GetFormatName(c.format); }
 
 class PngLayout : public ::testing::TestWithParam<PngLayoutCase> {};
 
@@ -52,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PngLayoutCase{TImageFormat::A8R8G8B8, 6, 8}, PngLayoutCase{TImageFormat::R16G16B16, 2, 16},
                       PngLayoutCase{TImageFormat::A16R16G16B16, 6, 16}, PngLayoutCase{TImageFormat::B16G16R16, 2, 16},
                       PngLayoutCase{TImageFormat::A16B16G16R16, 6, 16}),
-    [](const auto& info) { return std::string(GetFormatName(info.param.format)); });
+    ::testing::PrintToStringParamName());
 
 std::set<int> FilterBytes(const std::vector<uint8_t>& png, const TImageData& image) {
   const std::vector<uint8_t> raw = Inflate(ParsePngChunks(png).ImageData);
@@ -71,6 +73,8 @@ struct FilterCase {
   int preFilter;
   std::set<int> filters;
 };
+// Parameters show in test listings by name.
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
 
 class PngFilter : public ::testing::TestWithParam<FilterCase> {};
 
@@ -94,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"AdaptiveOnPaletteIsNone", TImageFormat::Index8, 6, {0}},
                       FilterCase{"OverSixActsAsDefault", TImageFormat::A8R8G8B8, 7, {4}},
                       FilterCase{"NegativeActsAsDefault", TImageFormat::Gray8, -1, {0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
 
 // Adaptive filtering chooses per row: a gradient row is best as Sub, a row
 // repeating the one above as Up.

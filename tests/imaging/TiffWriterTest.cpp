@@ -56,6 +56,8 @@ struct TiffCase {
   uint16_t samples, bits, sampleFormat, photometric;
   bool alpha, blueFirst;
 };
+// Parameters show in test listings by name.
+void PrintTo(const TiffCase& c, std::ostream* os) { *os << GetFormatName(c.format); }
 
 class TiffLayout : public ::testing::TestWithParam<TiffCase> {};
 
@@ -94,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TiffCase{TImageFormat::A32R32G32B32F, 4, 32, 3, PHOTOMETRIC_RGB, true, true},
                       TiffCase{TImageFormat::R16F, 1, 16, 3, PHOTOMETRIC_MINISBLACK, false, false},
                       TiffCase{TImageFormat::A16R16G16B16F, 4, 16, 3, PHOTOMETRIC_RGB, true, true}),
-    [](const auto& info) { return std::string(GetFormatName(info.param.format)); });
+    ::testing::PrintToStringParamName());
 
 // An independent reader agrees on the pixels of the integer layouts (a TIFF
 // palette has no alpha, so paletted pixels read back opaque).
@@ -120,6 +122,8 @@ struct CompressionCase {
   TImageFormat format;
   const char* scheme;  // as tiffinfo names it
 };
+// Parameters show in test listings by name.
+void PrintTo(const CompressionCase& c, std::ostream* os) { *os << c.name; }
 
 class TiffCompression : public ::testing::TestWithParam<CompressionCase> {};
 
@@ -147,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CompressionCase{"JpegFloatIsLzw", 4, TImageFormat::R32F, "LZW"},
                       CompressionCase{"OverFourIsLzw", 5, TImageFormat::R8G8B8, "LZW"},
                       CompressionCase{"NegativeIsLzw", -1, TImageFormat::Gray8, "LZW"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
 
 TEST(TiffWriter, JpegCompressedFilesReadBackWithinTolerance) {
   TempDir dir;
