@@ -9,9 +9,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -43,6 +45,7 @@ enum Row {
   kMarkup,       // "XML": a valid DDS
   kTooLarge,     // "Texture": a DDS header claiming more pixels than we allocate
   kUnsupported,  // "Texture": a DDS header with a pixel format nobody decodes
+  kLarge,        // "Texture": 1024 x 1024 A8R8G8B8, larger than the offscreen screen
 };
 
 std::vector<uint8_t> Pattern(int width, int height) {
@@ -65,6 +68,7 @@ sdsmaker::Archive TestArchive() {
       {"XML", "/t/markup.dds", small, {}, {}, {}, {}},
       {"Texture", "/t/huge.dds", huge, {}, {}, {}, {}},
       {"Texture", "/t/unsupported.dds", unsupported, {}, {}, {}, {}},
+      {"Texture", "/t/large.dds", MakeArgbDds(Pattern(1024, 1024), 1024, 1024), {}, {}, {}, {}},
   };
   return a;
 }
@@ -124,8 +128,10 @@ class TexPrevTest : public QObject {
   Q_OBJECT
 
   TDialogScript script_;
-  std::unique_ptr<TempDir> dir_;
+  std::unique_ptr<TempDir> archiveDir_;  // the test archive, made once
   sdsmaker::Built built_;
+  QString archive_;
+  std::unique_ptr<TempDir> dir_;  // each test's output files
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<TTexPrevWindow> preview_;
 
@@ -169,17 +175,20 @@ private slots:
       if (message.contains(QStringLiteral("This plugin does not support"))) return;
       qt_message_output(type, context, message);
     });
+    archiveDir_ = std::make_unique<TempDir>();
+    built_ = sdsmaker::Build(TestArchive());
+    const fs::path archive = *archiveDir_ / "test.sds";
+    sdsmaker::WriteBytes(archive.string(), built_.file);
+    archive_ = Path(archive);
   }
+  void cleanupTestCase() { archiveDir_.reset(); }
   void init() {
     script_ = {};
     SetDialogAnswerer([this](QDialog& dialog) { return script_.Answer(dialog); });
     dir_ = std::make_unique<TempDir>();
-    built_ = sdsmaker::Build(TestArchive());
-    const fs::path archive = *dir_ / "test.sds";
-    sdsmaker::WriteBytes(archive.string(), built_.file);
-    form_ = std::make_unique<TForm1>(QStringList{Path(archive)});
+    form_ = std::make_unique<TForm1>(QStringList{archive_});
     preview_ = std::make_unique<TTexPrevWindow>(form_.get());
-    QCOMPARE(form_->List->rowCount(), 7);
+    QCOMPARE(form_->List->rowCount(), 8);
   }
   void cleanup() {
     preview_.reset();
@@ -276,6 +285,18 @@ private slots:
     QVERIFY(preview_->isHidden());
     Open(kSingle);
     QCOMPARE(preview_->size(), QSize(297, 165));
+  }
+
+  // The window never grows past the screen; the fit view shrinks the picture instead.
+  void LargeSubimageIsLimitedByTheScreen() {
+    Open(kLarge);
+    const QSize screen = preview_->screen()->availableGeometry().size();
+    QVERIFY(screen.width() < 1024 + 41 && screen.height() < 1024 + 37);
+    QCOMPARE(preview_->size(), screen);
+    const QSize area = screen - QSize(41, 37);
+    const int side = std::min(area.width(), area.height());
+    QCOMPARE(preview_->Image->PictureRect(),
+             QRect((area.width() - side) / 2, (area.height() - side) / 2, side, side));
   }
 
   // The fit view follows the user's resizing; pictures are shrunk, never enlarged.
