@@ -160,7 +160,12 @@ void TTexPrevWindow::FormResize() {
   repaint();
 }
 
-void TTexPrevWindow::ButtonGroup1ButtonClicked(int Index) { DisplayImage(Index); }
+// A button left over from the previous texture (its decoding failed and emptied
+// the list) stands for nothing: the click does nothing.
+void TTexPrevWindow::ButtonGroup1ButtonClicked(int Index) {
+  if (Index < 0 || static_cast<size_t>(Index) >= images.size()) return;
+  DisplayImage(Index);
+}
 
 void TTexPrevWindow::CheckBox1Click() {
   if (CheckBox1->isChecked()) {
